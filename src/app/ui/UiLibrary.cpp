@@ -1,0 +1,1 @@
+// Anchor of the window library; the windows live beside it.
