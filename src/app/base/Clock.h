@@ -34,6 +34,8 @@ std::chrono::system_clock::time_point FromLocal(const DateTime& local);
 double ToDayCount(const DateTime& time);
 DateTime FromDayCount(double days);
 DateTime AddDays(const DateTime& date, int days);
+// 0 Sunday .. 6 Saturday, from the calendar date alone.
+int WeekdayOf(const DateTime& date);
 
 // "yyyy/MM/dd H:mm:ss": the one time stamp of the logs and documents.
 std::string FormatTimeStamp(const DateTime& time);
