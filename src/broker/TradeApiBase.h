@@ -118,6 +118,8 @@ public:
     ReloadingSwitch OnReloading;
     int RetryCount = 0;
     int RetryLimit = 5;
+    // Seconds a page gets in WaitIE; only tests shorten it.
+    int WaitTimeoutSeconds = 30;
     std::string UserName;
     std::string Password;
     std::string SubPassword;
@@ -151,6 +153,10 @@ protected:
     // Implemented in TradeApiBaseNavigation.cpp: makes the browser from
     // Browsers, applies user agent and proxy, loads the first page.
     bool OpenBrowser();
+    // Steps of the navigation helpers, also in TradeApiBaseNavigation.cpp.
+    bool ReloadErrorPage(bool waitForAddressChange);
+    bool NavigateAndWait(const std::string& address, const std::string& logName);
+    bool FollowFoundLink(ElementHandle anchor, const std::string& foundMessage);
 
     std::unique_ptr<Browser> WebBrowser;
     BrowserFactory* Browsers = nullptr;
@@ -159,6 +165,10 @@ protected:
 
 private:
     bool ConvertNumericSettings();
+    // Steps of the final check after the positions were read.
+    bool CheckTickets(pugi::xml_node holding, pugi::xml_node signalPairs,
+                      const TUnitSizeArray& signalLots, TTicketArray& tickets);
+    bool CloseOutOfScope(const TTicket& ticket);
 
     const bool* CancelFlag = nullptr;
     std::string MinLotText;
