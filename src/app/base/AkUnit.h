@@ -57,7 +57,11 @@ std::string ReplaceAll(const std::string& text, const std::string& find, const s
 std::vector<std::string> SplitTrimmed(const std::string& text, const std::string& separator);
 std::vector<std::string> SplitToArray(const std::string& text, const std::string& separator = "");
 std::string QuoteArg(const std::string& text);
+// Blanks and control characters (bytes up to 0x20) removed at both ends.
 std::string Trim(const std::string& text);
+// Lines of a text: CR LF, CR or LF end a line; a final line end adds no empty line.
+std::vector<std::string> SplitLines(const std::string& text);
+// An empty part never occurs (as in every search helper here).
 bool ContainsNoCase(const std::string& text, const std::string& part);
 bool EqualsNoCase(const std::string& a, const std::string& b);
 std::string ToUpperAscii(const std::string& text);
