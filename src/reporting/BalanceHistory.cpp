@@ -1,0 +1,153 @@
+#include "reporting/BalanceHistory.h"
+
+#include "app/base/AkUnit.h"
+#include "app/base/Log.h"
+#include "trading/documents/DocumentNodes.h"
+#include "trading/documents/XmlFile.h"
+
+#include <filesystem>
+#include <sstream>
+#include <stdexcept>
+#include <tuple>
+
+namespace {
+
+using DateKey = std::tuple<long long, long long, long long>;
+
+long long ReadInteger(const std::string& text)
+{
+    long long value = 0;
+    std::string digits = Trim(text);
+    if (!digits.empty() && digits[0] == '+') digits.erase(0, 1);
+    if (digits.empty() || !TryParseInteger(digits, value))
+        throw std::invalid_argument("'" + text + "' is not an integer");
+    return value;
+}
+
+// "yyyy/M/d" as a comparable key.
+DateKey ReadDate(const std::string& text)
+{
+    const std::vector<std::string> parts = SplitTrimmed(text, "/");
+    if (parts.size() != 3) throw std::invalid_argument("'" + text + "' is not a date");
+    const DateKey key{ReadInteger(parts[0]), ReadInteger(parts[1]), ReadInteger(parts[2])};
+    const auto [year, month, day] = key;
+    if (year < 1 || month < 1 || month > 12 || day < 1 || day > 31)
+        throw std::invalid_argument("'" + text + "' is not a date");
+    return key;
+}
+
+// The day's total valuation, or nothing when the snapshot holds none above zero.
+bool SnapshotAmount(const std::string& path, long long& amount)
+{
+    pugi::xml_document doc;
+    if (!LoadXmlFile(path, doc)) throw std::runtime_error(path + " is not a document");
+    pugi::xml_node today = doc.document_element().child("AccountSummary").child("Today");
+    if (!today) throw std::runtime_error(path + " has no AccountSummary/Today");
+    pugi::xml_node valuation = today.child("BalancePL");
+    if (!IsTextElement(valuation)) return false;
+    amount = ReadInteger(NodeText(valuation));
+    return amount > 0;
+}
+
+std::vector<TBalanceLine> ScanSnapshots(const std::string& root)
+{
+    std::vector<TBalanceLine> history;
+    for (const std::string& year : ListFolder(root, "", ListMode::Folders)) {
+        for (const std::string& file : ListFolder(root + year + "/", "xml", ListMode::Files)) {
+            long long amount = 0;
+            if (SnapshotAmount(root + year + "/" + file, amount)) history.push_back({SnapshotDate(year, file), amount});
+        }
+    }
+    return history;
+}
+
+void WriteLines(const std::string& path, const std::vector<TBalanceLine>& lines)
+{
+    if (!SaveFileAtomically(path, BalanceLinesText(lines))) throw std::runtime_error(path + " cannot be written");
+}
+
+} // namespace
+
+std::string AccountLogFolder()
+{
+    return ProgramPath("AutoTrade/AccountLog/");
+}
+
+std::string BalanceCsvPath()
+{
+    return AccountLogFolder() + "Balance.csv";
+}
+
+std::string InOutCsvPath()
+{
+    return AccountLogFolder() + "InOut.csv";
+}
+
+std::string BalanceWithInOutCsvPath()
+{
+    return AccountLogFolder() + "BalanceWithInOut.csv";
+}
+
+std::string SnapshotDate(const std::string& yearFolder, const std::string& fileName)
+{
+    std::string date = fileName.substr(0, fileName.find('.'));
+    if (date.size() >= 2) date.insert(2, "/");
+    if (date.size() > 3 && date[3] == '0') date.erase(3, 1);
+    if (!date.empty() && date[0] == '0') date.erase(0, 1);
+    return yearFolder + "/" + date;
+}
+
+void ApplyInOut(std::vector<TBalanceLine>& history, const std::vector<TBalanceLine>& inOut)
+{
+    long long raise = 0;
+    long long r = static_cast<long long>(history.size()) - 1;
+    for (long long k = static_cast<long long>(inOut.size()) - 1; k >= 0; --k) {
+        const DateKey entryDate = ReadDate(inOut[static_cast<size_t>(k)].Date);
+        while (r >= 0) {
+            TBalanceLine& line = history[static_cast<size_t>(r--)];
+            const bool matched = entryDate >= ReadDate(line.Date);
+            if (matched) raise += inOut[static_cast<size_t>(k)].Amount;
+            line.Amount += raise;
+            if (matched) break;
+        }
+    }
+    for (; r >= 0; --r) history[static_cast<size_t>(r)].Amount += raise;
+}
+
+std::vector<TBalanceLine> ParseBalanceLines(const std::string& text)
+{
+    std::vector<TBalanceLine> lines;
+    std::istringstream stream(text);
+    std::string line;
+    while (std::getline(stream, line)) {
+        if (Trim(line).empty()) continue;
+        const size_t comma = line.find(',');
+        if (comma == std::string::npos) throw std::invalid_argument("'" + line + "' has no amount");
+        lines.push_back({Trim(line.substr(0, comma)), ReadInteger(line.substr(comma + 1))});
+    }
+    return lines;
+}
+
+std::string BalanceLinesText(const std::vector<TBalanceLine>& lines)
+{
+    std::string text;
+    for (const TBalanceLine& line : lines) text += line.Date + ", " + std::to_string(line.Amount) + "\r\n";
+    return text;
+}
+
+void ExtractAccountBalance()
+{
+    try {
+        std::vector<TBalanceLine> history = ScanSnapshots(AccountLogFolder());
+        WriteLines(BalanceCsvPath(), history);
+        std::error_code missing;
+        if (std::filesystem::exists(InOutCsvPath(), missing)) {
+            std::string bytes;
+            if (!ReadFileBytes(InOutCsvPath(), bytes)) throw std::runtime_error("InOut.csv cannot be read");
+            ApplyInOut(history, ParseBalanceLines(bytes));
+        }
+        WriteLines(BalanceWithInOutCsvPath(), history);
+    } catch (const std::exception&) {
+        AddLog("Error! in ExtractAccountBalance");
+    }
+}

@@ -1,0 +1,34 @@
+#pragma once
+// The balance history: rebuilt in full from the daily snapshots of the account
+// document (AutoTrade/AccountLog/<yyyy>/MMDD.xml) into Balance.csv, and with
+// the user's deposits and withdrawals (InOut.csv) into BalanceWithInOut.csv.
+// Lines are "yyyy/M/d, amount", CR LF ended, ASCII, no header.
+
+#include <string>
+#include <vector>
+
+std::string AccountLogFolder();          // <program>/AutoTrade/AccountLog/
+std::string BalanceCsvPath();            // .../Balance.csv
+std::string InOutCsvPath();              // .../InOut.csv
+std::string BalanceWithInOutCsvPath();   // .../BalanceWithInOut.csv
+
+struct TBalanceLine {
+    std::string Date;  // "2010/1/5", as written
+    long long Amount = 0;
+};
+
+// Rebuilds both history files. Any error ends it, logs
+// "Error! in ExtractAccountBalance" and leaves files not yet written as they were.
+void ExtractAccountBalance();
+
+// "0105" in folder "2010" gives "2010/1/5".
+std::string SnapshotDate(const std::string& yearFolder, const std::string& fileName);
+// Raises every history line by the in/out amounts matched to it or to a later
+// line; an entry matches the newest unmatched line dated on or before it.
+// Throws std::invalid_argument when a date cannot be read.
+void ApplyInOut(std::vector<TBalanceLine>& history, const std::vector<TBalanceLine>& inOut);
+
+// Parses "date, amount" lines (blank lines skipped; the amount may carry a
+// leading sign). Throws std::invalid_argument on a line that does not read.
+std::vector<TBalanceLine> ParseBalanceLines(const std::string& text);
+std::string BalanceLinesText(const std::vector<TBalanceLine>& lines);

@@ -1,0 +1,15 @@
+#pragma once
+// Where the received signals are stored: AutoTrade/SignalLog/<year>/MMDD.xml.
+
+#include "app/base/Clock.h"
+
+#include <string>
+
+// The newest stored signal file, or "" when there is none. Files of the newest
+// year dated more than 3 days after `now` are deleted first (they sort after
+// today's signal but are not today's). Any error gives "".
+std::string LatestSignalFile(const DateTime& now);
+std::string LatestSignalFile(); // at Now(), under the program folder
+
+// "<program>/AutoTrade/SignalLog/".
+std::string SignalLogFolder();
