@@ -85,7 +85,7 @@ public:
     // --- navigation ----------------------------------------------------------
     // Loads the top-level page without a history entry and never from a cache.
     virtual void Navigate(const std::string& url) = 0;
-    // Address of the top-level page ("about:blank" before the first load).
+    // Address of the top-level page; empty before the first load.
     virtual std::string LocationUrl() = 0;
     // True from the start of a top-level load until it ends.
     virtual bool Busy() = 0;
