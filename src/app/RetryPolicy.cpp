@@ -1,0 +1,49 @@
+#include "app/RetryPolicy.h"
+
+#include "app/base/AkUnit.h"
+
+namespace retry {
+
+std::int64_t PeriodFor(bool demoMode)
+{
+    return demoMode ? kDemoInterval : kNormalInterval;
+}
+
+std::int64_t IntervalAfterDemoSwitch(std::int64_t current, bool demoMode)
+{
+    if (demoMode && current == kFirstTickInterval)
+        return current;
+    return PeriodFor(demoMode);
+}
+
+std::int64_t IntervalAfterFailure(std::int64_t current, int failures)
+{
+    if (current >= kCapThreshold)
+        return kCappedInterval;
+    return RoundHalfAway(static_cast<double>(failures) * static_cast<double>(kRetryStep));
+}
+
+bool RestartsProgram(int failures)
+{
+    return failures >= kRestartFromFailure;
+}
+
+bool RebootsMachine(int failures, bool rebootOption)
+{
+    return rebootOption && RestartsProgram(failures) && failures % kRebootEveryFailures == 0;
+}
+
+std::string RetryMessage(std::int64_t interval)
+{
+    return "■ 今回、自動売買が不完全な形で終了したため、" +
+           std::to_string(RoundHalfAway(static_cast<double>(interval) / 60000.0)) + "分後に再実行します";
+}
+
+std::string ReExeCommandLine(const std::string& executable, int failures, std::int64_t interval)
+{
+    return QuoteArg(ProgramFolder() + "Bin/ReExe.exe") + " " +
+           QuoteArg(executable + " auto " + std::to_string(failures)) + " " +
+           QuoteArg(std::to_string(RoundHalfAway(static_cast<double>(interval) / 1000.0)));
+}
+
+} // namespace retry

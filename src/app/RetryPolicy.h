@@ -1,0 +1,39 @@
+#pragma once
+// The auto-trade timer's intervals and what a run of failures leads to:
+// a retry in the same process, a restart through ReExe, or a reboot.
+
+#include <cstdint>
+#include <string>
+
+namespace retry {
+
+constexpr std::int64_t kFirstTickInterval = 5000;     // first tick after automatic mode starts
+constexpr std::int64_t kNormalInterval = 180000;      // 3 minutes
+constexpr std::int64_t kDemoInterval = 600000;        // 10 minutes in demo mode
+constexpr std::int64_t kRetryStep = 180000;           // per consecutive failure
+constexpr std::int64_t kCapThreshold = 2147483647;
+constexpr std::int64_t kCappedInterval = 4294967295;
+constexpr int kRestartFromFailure = 3;
+constexpr int kRebootEveryFailures = 10;
+
+// The period that replaces the first-tick interval.
+std::int64_t PeriodFor(bool demoMode);
+
+// Switching demo mode resets the period; in demo mode a timer still on its
+// first-tick interval keeps it.
+std::int64_t IntervalAfterDemoSwitch(std::int64_t current, bool demoMode);
+
+// Failures × 3 minutes; an interval already at the signed 32-bit limit
+// jumps to the unsigned one.
+std::int64_t IntervalAfterFailure(std::int64_t current, int failures);
+
+bool RestartsProgram(int failures);
+bool RebootsMachine(int failures, bool rebootOption);
+
+// "■ 今回、…N分後に再実行します" for the coming retry.
+std::string RetryMessage(std::int64_t interval);
+
+// ReExe waits the delay, then runs "<executable> auto <failures>".
+std::string ReExeCommandLine(const std::string& executable, int failures, std::int64_t interval);
+
+} // namespace retry
