@@ -1,0 +1,48 @@
+#pragma once
+// An account document and a template on disk, for the settings operations.
+
+#include "trading/documents/AccountDocument.h"
+#include "trading/documents/DocumentNodes.h"
+#include "trading/documents/XmlFile.h"
+#include "unit/base/BaseFixtures.h"
+
+#include <gtest/gtest.h>
+
+namespace accountops {
+
+struct Files {
+    basetest::ScratchDir dir;
+    std::string account = dir.file("Account.xml");
+    std::string accountTemplate = dir.file("AccountTemplate.xml");
+
+    Files(const std::string& accountXml, const std::string& templateXml)
+    {
+        basetest::Spit(account, accountXml);
+        basetest::Spit(accountTemplate, templateXml);
+    }
+    pugi::xml_document load() const
+    {
+        pugi::xml_document doc;
+        EXPECT_TRUE(LoadAccountDocument(doc, account));
+        return doc;
+    }
+};
+
+inline DateTime At(int day, int hour)
+{
+    DateTime t;
+    t.year = 2010;
+    t.month = 1;
+    t.day = day;
+    t.hour = hour;
+    return t;
+}
+
+inline std::vector<std::string> NamesOf(const std::vector<pugi::xml_node>& nodes, const char* attribute = "Name")
+{
+    std::vector<std::string> names;
+    for (pugi::xml_node node : nodes) names.push_back(AttributeValue(node, attribute));
+    return names;
+}
+
+} // namespace accountops
