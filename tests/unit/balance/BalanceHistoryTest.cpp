@@ -1,0 +1,154 @@
+// The balance history rebuilt from daily snapshots, and the adjustment by
+// deposits and withdrawals.
+
+#include "app/base/Log.h"
+#include "reporting/BalanceHistory.h"
+#include "unit/base/BaseFixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+using basetest::Slurp;
+using basetest::Spit;
+
+std::string Snapshot(const std::string& valuation)
+{
+    return "<root><AccountSummary><Today><Balance>1</Balance>" + valuation +
+           "</Today></AccountSummary><Accounts/></root>";
+}
+
+std::string Valuation(const std::string& amount)
+{
+    return "<BalancePL>" + amount + "</BalancePL>";
+}
+
+class BalanceHistory : public ::testing::Test {
+protected:
+    basetest::ScratchDir dir;
+
+    void SetUp() override
+    {
+        SetProgramFolder(dir.path());
+        std::filesystem::create_directories(AccountLogFolder());
+    }
+    void snapshot(const std::string& year, const std::string& file, const std::string& content)
+    {
+        std::filesystem::create_directories(AccountLogFolder() + year);
+        Spit(AccountLogFolder() + year + "/" + file, content);
+    }
+    bool loggedError() const
+    {
+        const auto& lines = ActivityMemo().lines();
+        return !lines.empty() && lines.back().find("Error! in ExtractAccountBalance") != std::string::npos;
+    }
+};
+
+TEST_F(BalanceHistory, NoSnapshotsWriteEmptyFiles)
+{
+    ExtractAccountBalance();
+    EXPECT_TRUE(std::filesystem::exists(BalanceCsvPath()));
+    EXPECT_EQ(Slurp(BalanceCsvPath()), "");
+    EXPECT_EQ(Slurp(BalanceWithInOutCsvPath()), "");
+}
+
+TEST_F(BalanceHistory, OneLinePerSnapshotWithAPositiveValuationInDateOrder)
+{
+    snapshot("2010", "0105.xml", Snapshot(Valuation("123")));
+    snapshot("2010", "1001.xml", Snapshot(Valuation("2000")));
+    snapshot("2010", "0106.xml", Snapshot(Valuation("0")));
+    snapshot("2010", "0107.xml", Snapshot(Valuation("-5")));
+    snapshot("2010", "0108.xml", Snapshot(""));
+    snapshot("2010", "0109.txt", "not a snapshot");
+    snapshot("2009", "1231.xml", Snapshot(Valuation("99")));
+    ExtractAccountBalance();
+    const std::string expected = "2009/12/31, 99\r\n2010/1/5, 123\r\n2010/10/1, 2000\r\n";
+    EXPECT_EQ(Slurp(BalanceCsvPath()), expected);
+    EXPECT_EQ(Slurp(BalanceWithInOutCsvPath()), expected) << "without InOut.csv a copy";
+}
+
+TEST_F(BalanceHistory, InOutEntryRaisesItsDayAndEveryEarlierDay)
+{
+    snapshot("2009", "1101.xml", Snapshot(Valuation("100")));
+    snapshot("2009", "1102.xml", Snapshot(Valuation("100")));
+    snapshot("2009", "1103.xml", Snapshot(Valuation("150")));
+    Spit(InOutCsvPath(), "2009/11/2, 50\r\n");
+    ExtractAccountBalance();
+    EXPECT_EQ(Slurp(BalanceCsvPath()), "2009/11/1, 100\r\n2009/11/2, 100\r\n2009/11/3, 150\r\n");
+    EXPECT_EQ(Slurp(BalanceWithInOutCsvPath()), "2009/11/1, 150\r\n2009/11/2, 150\r\n2009/11/3, 150\r\n");
+}
+
+TEST_F(BalanceHistory, BrokenSnapshotLeavesBothFilesAsTheyWere)
+{
+    Spit(BalanceCsvPath(), "old\r\n");
+    Spit(BalanceWithInOutCsvPath(), "old too\r\n");
+    const char* broken[] = {"<root><AccountSummary>", "<root><Accounts/></root>",
+                            "<root><AccountSummary><Today><BalancePL>1.5</BalancePL></Today></AccountSummary></root>"};
+    for (const char* content : broken) {
+        snapshot("2010", "0105.xml", content);
+        ExtractAccountBalance();
+        EXPECT_TRUE(loggedError()) << content;
+        EXPECT_EQ(Slurp(BalanceCsvPath()), "old\r\n") << content;
+        EXPECT_EQ(Slurp(BalanceWithInOutCsvPath()), "old too\r\n") << content;
+    }
+}
+
+TEST_F(BalanceHistory, BadInOutAmountKeepsTheOldAdjustedHistory)
+{
+    snapshot("2010", "0105.xml", Snapshot(Valuation("123")));
+    Spit(BalanceWithInOutCsvPath(), "old\r\n");
+    Spit(InOutCsvPath(), "2010/1/5, 5-\r\n");
+    ExtractAccountBalance();
+    EXPECT_TRUE(loggedError());
+    EXPECT_EQ(Slurp(BalanceCsvPath()), "2010/1/5, 123\r\n");
+    EXPECT_EQ(Slurp(BalanceWithInOutCsvPath()), "old\r\n");
+}
+
+TEST(BalanceHistoryRules, SnapshotDateDropsLeadingZeros)
+{
+    const struct {
+        const char* file;
+        const char* date;
+    } cases[] = {{"0105.xml", "2010/1/5"}, {"1001.xml", "2010/10/1"}, {"1231.xml", "2010/12/31"},
+                 {"0110.xml", "2010/1/10"}};
+    for (const auto& c : cases) EXPECT_EQ(SnapshotDate("2010", c.file), c.date) << c.file;
+}
+
+std::vector<long long> Adjusted(const std::vector<std::string>& dates, const std::string& inOut)
+{
+    std::vector<TBalanceLine> history;
+    for (const std::string& date : dates) history.push_back({date, 100});
+    ApplyInOut(history, ParseBalanceLines(inOut));
+    std::vector<long long> amounts;
+    for (const TBalanceLine& line : history) amounts.push_back(line.Amount);
+    return amounts;
+}
+
+TEST(BalanceHistoryRules, InOutMatchesTheNewestLineOnOrBeforeIt)
+{
+    const std::vector<std::string> days = {"2009/11/1", "2009/11/5", "2009/12/1"};
+    const struct {
+        const char* label;
+        const char* inOut;
+        std::vector<long long> amounts;
+    } cases[] = {
+        {"after the last line raises all", "2010/1/1, 10\r\n", {110, 110, 110}},
+        {"before the first line changes nothing", "2009/10/31, 10\r\n", {100, 100, 100}},
+        {"between lines counts for the older one", "2009/11/3, +10\r\n", {110, 100, 100}},
+        {"withdrawal", "2009/11/5, -30\r\n", {70, 70, 100}},
+        {"several entries add up", "2009/11/1, 1\r\n2009/11/5, 10\r\n2009/12/1, 100\r\n", {211, 210, 200}},
+        {"empty list", "", {100, 100, 100}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Adjusted(days, c.inOut), c.amounts) << c.label;
+}
+
+TEST(BalanceHistoryRules, UnreadableInOutLinesAreErrors)
+{
+    for (const char* text : {"2009/11/1\r\n", "2009/11/1, x\r\n", "2009/11/1, 5-\r\n"})
+        EXPECT_THROW(ParseBalanceLines(text), std::invalid_argument) << text;
+    EXPECT_THROW(Adjusted({"2009/11/1"}, "2009-11-01, 5\r\n"), std::invalid_argument);
+}
+
+} // namespace
