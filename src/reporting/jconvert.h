@@ -15,3 +15,7 @@ enum JapaneseCode {
 
 int DetectJapaneseCode(const std::string& text);
 std::string ConvertJapaneseCode(const std::string& text, int targetCode);
+// Shift-JIS (CP932) to ISO-2022-JP without detecting first: for callers that
+// know their bytes are Shift-JIS, such as a subject of half-width katakana
+// only, which detection cannot tell from EUC-JP.
+std::string ShiftJisToIso2022Jp(const std::string& sjis);
