@@ -1,0 +1,59 @@
+#include "app/FunctionChecks.h"
+
+#include "app/HelperFiles.h"
+#include "app/ProcessLaunch.h"
+#include "app/ProcessState.h"
+#include "app/SelfUpdate.h"
+#include "app/ServiceContext.h"
+#include "app/base/AkUnit.h"
+#include "app/base/Log.h"
+#include "trading/documents/AccountDocument.h"
+#include "trading/documents/DocumentNodes.h"
+#include "trading/documents/XmlFile.h"
+
+namespace {
+
+void Announce(const std::string& caption) { AddLog("■" + caption + "を実行します"); }
+
+void TerminateProgram()
+{
+    if (CurrentServiceHooks().terminateProgram)
+        CurrentServiceHooks().terminateProgram();
+}
+
+} // namespace
+
+void RunUpdateTest()
+{
+    Announce("アップデートテスト");
+    if (CurrentServiceHooks().closeSettingsPanel)
+        CurrentServiceHooks().closeSettingsPanel();
+    PumpMessages(0);
+    PumpFor(200);
+    pugi::xml_document doc;
+    LoadXmlFile(AccountTemplatePath(), doc);
+    pugi::xml_node pellago = doc.document_element().child("Pellago");
+    DownloadAndHandOver(Trim(NodeText(pellago.child("URL"))), Trim(NodeText(pellago.child("Version"))), "auto",
+                        "[AutoUpdate] 今回は処理を中断します");
+}
+
+std::string RestartTestCommandLine()
+{
+    return QuoteArg(ProgramPath("Bin/ReExe.exe")) + " " + QuoteArg(ExecutablePath() + " auto " + "10") + " " +
+           QuoteArg("12");
+}
+
+void RunRestartTest()
+{
+    Announce("Pellago再起動テスト");
+    LaunchProcess(RestartTestCommandLine());
+    TerminateProgram();
+}
+
+void RunRevivalTest()
+{
+    Announce("自動復活テスト");
+    if (!WatchdogProcess)
+        WatchdogToggle();
+    TerminateProgram();
+}

@@ -1,0 +1,35 @@
+#pragma once
+// The helper programs in Bin/ (ReExe.exe, replace.exe, PellagoChecker.exe):
+// kept current from the template's Bin list, installed from beside the
+// executable when missing, and the watchdog started and stopped.
+
+#include <pugixml.hpp>
+
+#include <string>
+#include <vector>
+
+// The helper programs' names, as the service's list names them.
+const std::vector<std::string>& HelperProgramNames();
+
+// Copies each helper that Bin/ lacks from `fromFolder` (the build or
+// installation folder beside the executable), with its run bit.
+void InstallHelperPrograms(const std::string& fromFolder);
+
+// Walks the template's Bin element: a missing file or one whose size differs
+// from Size is downloaded; an unusable entry ends the walk silently.
+void UpdateHelperFiles(pugi::xml_node bin);
+
+// Downloads into path with the extension ".bin", then copies it over path.
+// `watchdogWasRunning`: the walk found PellagoChecker running, which must be
+// stopped while its own file is replaced and started again afterwards.
+void DownloadHelperFile(const std::string& name, const std::string& url, const std::string& path,
+                        bool watchdogWasRunning);
+
+// A service-given relative path ("Bin\ReExe.exe") inside the program folder,
+// or "" when it would lead outside it or holds an unusable name.
+std::string ProgramFileFromService(const std::string& relative);
+
+// Starts PellagoChecker.exe, or stops it when it runs.
+void WatchdogToggle();
+// The command line WatchdogToggle starts.
+std::string WatchdogCommandLine();

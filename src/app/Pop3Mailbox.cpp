@@ -1,0 +1,66 @@
+#include "app/Pop3Mailbox.h"
+
+#include <sstream>
+
+Pop3Mailbox::Pop3Mailbox(const std::string& host, int port, const std::string& user,
+                         const std::string& password)
+    : base_("pop3://" + host + ":" + std::to_string(port) + "/"), user_(user), password_(password)
+{
+}
+
+Pop3Mailbox::~Pop3Mailbox() = default;
+
+bool Pop3Mailbox::Run(const std::string& path, const char* command, std::string* body)
+{
+    if (!easy_ || !multi_.get()) {
+        error_ = "libcurl could not be initialised";
+        return false;
+    }
+    CURL* easy = easy_.get();
+    std::string url = base_ + path;
+    std::string sink;
+    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(easy, CURLOPT_USERNAME, user_.c_str());
+    curl_easy_setopt(easy, CURLOPT_PASSWORD, password_.c_str());
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, kConnectTimeoutMs);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, 60L);
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_PROXY, "");
+    curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, command);
+    curl_easy_setopt(easy, CURLOPT_NOBODY, command ? 1L : 0L);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, AppendToString);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, body ? body : &sink);
+    CURLcode result = PerformWithEvents(easy, multi_.get());
+    if (result != CURLE_OK) {
+        error_ = curl_easy_strerror(result);
+        return false;
+    }
+    return true;
+}
+
+bool Pop3Mailbox::Open()
+{
+    std::string listing;
+    if (!Run("", nullptr, &listing))
+        return false;
+    // LIST answers one "number size" line per waiting message.
+    std::istringstream lines(listing);
+    std::string line;
+    count_ = 0;
+    while (std::getline(lines, line))
+        if (!line.empty() && line[0] >= '0' && line[0] <= '9')
+            ++count_;
+    return true;
+}
+
+bool Pop3Mailbox::Retrieve(int k, std::string& raw)
+{
+    raw.clear();
+    return Run(std::to_string(k), nullptr, &raw);
+}
+
+bool Pop3Mailbox::Delete(int k)
+{
+    return Run(std::to_string(k), "DELE", nullptr);
+}

@@ -1,0 +1,17 @@
+#pragma once
+// The proxy the downloads use. The window provides the values of
+// "Proxyを使用して通信する" (CheckBox17) and the host:port box (Edit11);
+// every network operation takes a fresh copy through GetProxySetting.
+
+#include <functional>
+#include <string>
+
+struct TProxySetting {
+    bool UseProxy = false;
+    std::string Address; // "host:port"; empty: the platform's own proxy settings
+};
+
+using ProxySettingProvider = std::function<TProxySetting()>;
+// An empty provider means no proxy.
+void SetProxySettingProvider(ProxySettingProvider provider);
+TProxySetting GetProxySetting();

@@ -1,0 +1,210 @@
+#include "app/SelfUpdate.h"
+
+#include "app/Download.h"
+#include "app/HelperFiles.h"
+#include "app/IniFile.h"
+#include "app/NoticeMail.h"
+#include "app/ProcessLaunch.h"
+#include "app/TemplateFetch.h"
+#include "app/base/AkUnit.h"
+#include "app/base/Log.h"
+#include "trading/documents/AccountDocument.h"
+#include "trading/documents/DocumentNodes.h"
+#include "trading/documents/XmlFile.h"
+
+#include <filesystem>
+
+namespace {
+
+const char* const kSection = "AutoUpdate";
+int gReplaceWaitInterval = 60000;
+
+struct VersionRecord {
+    std::string version; // as written in the template
+    std::string url;
+};
+
+// The template's Pellago record; false when the file does not load.
+bool ReadVersionRecord(VersionRecord& record)
+{
+    pugi::xml_document doc;
+    if (!LoadXmlFile(AccountTemplatePath(), doc))
+        return false;
+    pugi::xml_node pellago = doc.document_element().child("Pellago");
+    record.version = Trim(NodeText(pellago.child("Version")));
+    record.url = Trim(NodeText(pellago.child("URL")));
+    return true;
+}
+
+void QueueOrLog(bool mailReports, const std::string& subject, const std::string& body)
+{
+    if (mailReports)
+        QueueNoticeMail(subject, body);
+    else
+        AddLog(body);
+}
+
+void AnnounceNewerVersion(const ServiceSettings& settings, const std::string& v)
+{
+    const std::string current = FormatDecimal(ProgramVersion);
+    if (settings.mailReports) {
+        QueueNoticeMail("新しいver. " + v + " が公開されました",
+                        "お使いのver. " + current + " より新しい\r\n" + "ver. " + v + " が公開されました。\r\n" +
+                            "====================\r\n" + "ユーザータブの「手動でアップデート」ボタンより\r\n" +
+                            "いつでも、最新のver. " + v + " にアップデートできます\r\n" + "ぜひアップデートください");
+        return;
+    }
+    AddLog("[AutoUpdate] ■Error！ ユーザー・タブの自動アップデート欄で「メール報告する」が選択されていますが");
+    AddLog("[AutoUpdate] メール・タブでメール報告を使用しない設定になっているため、メールを送信できません");
+    AddLog("[AutoUpdate] メールを使用する設定に変更するか、自動アップデートの設定で「メール報告なし」を選択してください");
+}
+
+void AnnounceInstall(const ServiceSettings& settings, const std::string& v)
+{
+    if (!settings.mailReports) {
+        AddLog("新しいver. " + v + " にアップデートします");
+        return;
+    }
+    QueueNoticeMail("新しいver. " + v + " にアップデートします",
+                    "お使いのver. " + FormatDecimal(ProgramVersion) + " より新しい\r\n" + "ver. " + v +
+                        " が公開されました。\r\n" + "これよりダウンロードし、自動的に本体を再起動します。\r\n" +
+                        "====================\r\n" +
+                        "もし再起動報告メールが届かない場合は、起動に失敗した可能性があります\r\n" +
+                        "数分経っても次のメールが来ない場合、本体が正常に起動しているかご確認ください");
+}
+
+} // namespace
+
+bool DownloadAndHandOver(const std::string& url, const std::string& versionText, const std::string& mode,
+                         const std::string& stopLine)
+{
+    const std::string newFile = ProgramPath("Bin/Pellago.bin");
+    if (!DownloadToFile(url, newFile)) {
+        AddLog("[AutoUpdate] 最新version " + versionText + " のダウンロードに失敗");
+        AddLog(stopLine);
+        return false;
+    }
+    AddLog("[AutoUpdate] 最新version " + versionText + " のダウンロードに成功。再起動します");
+    // The watchdog must not revive the old program meanwhile.
+    if (WatchdogProcess) {
+        TerminateProcess(WatchdogProcess);
+        WatchdogProcess = 0;
+    }
+    const auto& hooks = CurrentServiceHooks();
+    if (hooks.leaveTray)
+        hooks.leaveTray();
+    Replacing = true;
+    StartReplace(ProgramPath("Bin/replace.exe"), MainWindowHandleText(), newFile, ExecutablePath(), mode);
+    AddLog("Update成功まで60秒待機...");
+    if (hooks.startReplaceWait)
+        hooks.startReplaceWait(ReplaceWaitInterval());
+    return true;
+}
+
+bool CheckForUpdate(const ServiceSettings& settings, bool automatic, bool manual)
+{
+    if (TradeRunning)
+        return false;
+    if (automatic && settings.updateMode == 2) {
+        AddLog("[AutoUpdate] 自動アップデートのチェックは行いません");
+        return false;
+    }
+    if (!std::filesystem::exists(AccountTemplatePath())) {
+        const std::string text = "まだシグナルを一度も取得していないため,アップデートの確認は行えません";
+        if (!settings.autoTradeTimerEnabled)
+            ShowUserMessage(text);
+        AddLog("[AutoUpdate] " + text);
+        return false;
+    }
+    VersionRecord record;
+    double v = 0;
+    if (!ReadVersionRecord(record) || record.version.empty() || record.url.empty() ||
+        !TryParseDecimal(record.version, v)) {
+        AddLog("[AutoUpdate] " + std::string("AccountTemplate.xml") +
+               " には、version情報かURLが記載されていないため、versionの確認が出来ません");
+        return false;
+    }
+    const std::string vText = FormatDecimal(v);
+    if (!(v > ProgramVersion)) {
+        AddLog("[AutoUpdate] お使いのPellago ver. " + FormatDecimal(ProgramVersion) + " は最新のversionです");
+        return false;
+    }
+    AddLog("[AutoUpdate] お使いのPellagoより新しい" + vText + " が公開されています");
+    if (settings.updateMode == 1 && !manual)
+        AnnounceNewerVersion(settings, vText);
+    if (!(settings.updateMode == 0 || manual))
+        return false;
+    AnnounceInstall(settings, vText);
+    MarkUpdatePending();
+    return DownloadAndHandOver(record.url, vText, AutoMode ? "auto" : "",
+                               "[AutoUpdate] 今回は処理を中止し、次回実行時に再度アップデートを行います");
+}
+
+void MarkUpdatePending()
+{
+    WriteIniString(SettingsIniPath(), kSection, "CheckVersion", "1");
+    WriteIniString(SettingsIniPath(), kSection, "BeforeVersion", FormatDecimal(ProgramVersion));
+}
+
+void StartReplace(const std::string& replaceProgram, const std::string& handle, const std::string& newFile,
+                  const std::string& executable, const std::string& mode)
+{
+    AddLog(replaceProgram + handle + newFile + executable + mode);
+    if (!std::filesystem::exists(newFile)) {
+        AddLog("[ReplaceExe] " + newFile + " が見つかりません");
+        return;
+    }
+    LaunchProcess(QuoteArg(replaceProgram) + " " + QuoteArg(handle) + " " + QuoteArg(newFile) + " " +
+                  QuoteArg(executable) + " " + QuoteArg(mode));
+}
+
+int ReplaceWaitInterval() { return gReplaceWaitInterval; }
+void SetReplaceWaitInterval(int milliseconds) { gReplaceWaitInterval = milliseconds; }
+
+void OnReplaceWaitTimeout()
+{
+    AddLog(std::string("Updateはダウンロードまで成功しましたが、置き換えに失敗しました。") + "\r\n" +
+           "次回シグナル受信時にまたリトライし、今回は通常の処理に戻ります");
+    Replacing = false;
+    VersionChecked = true;
+}
+
+void StartupVersionCheck(const ServiceSettings& settings)
+{
+    if (!TermsAccepted || !std::filesystem::exists(AccountTemplatePath()))
+        return;
+    AddLog("起動時versionチェックを行います");
+    if (!CheckForUpdate(settings, true, false))
+        VersionChecked = true;
+}
+
+bool ReportUpdateOutcome(bool mailReports, double runningVersion)
+{
+    const std::string ini = SettingsIniPath();
+    auto pending = ReadIniString(ini, kSection, "CheckVersion");
+    if (!pending || !(Trim(*pending) == "1" || EqualsNoCase(Trim(*pending), "true")))
+        return false;
+    WriteIniString(ini, kSection, "CheckVersion", "0");
+    double before = 0;
+    if (auto text = ReadIniString(ini, kSection, "BeforeVersion"); !text || !TryParseDecimal(*text, before))
+        before = 0;
+    const std::string beforeText = FormatDecimal(before);
+    const std::string nowText = FormatDecimal(runningVersion);
+    if (runningVersion > before)
+        QueueOrLog(mailReports, "ver. " + nowText + "へのアップデートに成功",
+                   "Pellagoは、正常にver. " + beforeText + " から ver." + nowText + "にアップデートしました\r\n" +
+                       "引き続き、通常の処理を続行します");
+    else
+        QueueOrLog(mailReports, "アップデートに失敗",
+                   "Pellagoはアップデートに失敗し、現在 ver." + beforeText + "のままです\r\n" +
+                       "アップデート処理は、改めて次回シグナル受信時に試み\r\n" + "今回は、通常の処理に戻ります");
+    VersionChecked = true;
+    AddLog("今回はアップデート直後のため、起動時versionチェックをスルーします");
+    return true;
+}
+
+void ManualUpdate(const ServiceSettings& settings)
+{
+    FetchAccountTemplate();
+    CheckForUpdate(settings, false, true);
+}

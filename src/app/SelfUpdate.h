@@ -1,0 +1,44 @@
+#pragma once
+// Self-update: the program's version against the service's version record,
+// the download of the new program file and its hand-over to replace.exe,
+// the replacement time-out, and the report of the outcome by the next start.
+
+#include "app/ProcessState.h"
+#include "app/ServiceContext.h"
+
+#include <string>
+
+// Callers: the start-up check and CheckSignal (automatic), Button11
+// (manual). True when the hand-over to replace.exe has started.
+bool CheckForUpdate(const ServiceSettings& settings, bool automatic, bool manual);
+
+// Downloads the program file from url into Bin/Pellago.bin and hands it to
+// replace.exe (watchdog stopped, window out of the tray, Replacing set,
+// ReplaceWaitTimer armed). On failure logs the failure line and `stopLine`.
+bool DownloadAndHandOver(const std::string& url, const std::string& versionText, const std::string& mode,
+                         const std::string& stopLine);
+
+// "AutoUpdate"/CheckVersion = 1 and BeforeVersion = ProgramVersion, at once.
+void MarkUpdatePending();
+
+// Starts replace.exe with the window handle (our process id), the new file,
+// the executable and the mode; logs when the new file is missing.
+void StartReplace(const std::string& replaceProgram, const std::string& handle, const std::string& newFile,
+                  const std::string& executable, const std::string& mode);
+
+// The time ReplaceWaitTimer gives replace.exe (60000 ms; tests shorten it).
+int ReplaceWaitInterval();
+void SetReplaceWaitInterval(int milliseconds);
+// ReplaceWaitTimer fired: the program is still alive, so the replacement failed.
+void OnReplaceWaitTimeout();
+
+// FastUpdateTimer's first tick.
+void StartupVersionCheck(const ServiceSettings& settings);
+
+// Start-up after a hand-over (CheckVersion = 1): reports success or failure
+// by notice mail (mail reports on) or in the log, writes CheckVersion = 0 and
+// sets VersionChecked. False when no update was pending.
+bool ReportUpdateOutcome(bool mailReports, double runningVersion = ProgramVersion);
+
+// Button11 "手動でアップデート".
+void ManualUpdate(const ServiceSettings& settings);
