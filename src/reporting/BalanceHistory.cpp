@@ -17,9 +17,7 @@ using DateKey = std::tuple<long long, long long, long long>;
 long long ReadInteger(const std::string& text)
 {
     long long value = 0;
-    std::string digits = Trim(text);
-    if (!digits.empty() && digits[0] == '+') digits.erase(0, 1);
-    if (digits.empty() || !TryParseInteger(digits, value))
+    if (!TryParseInteger(text, value))
         throw std::invalid_argument("'" + text + "' is not an integer");
     return value;
 }

@@ -21,7 +21,7 @@ bool TryParseBoolean(const std::string& text, bool& value)
     if (EqualsNoCase(text, "True")) { value = true; return true; }
     if (EqualsNoCase(text, "False")) { value = false; return true; }
     double number = 0;
-    if (Trim(text).empty() || !TryParseDecimal(text, number)) return false;
+    if (!TryParseDecimal(text, number)) return false;
     value = number != 0;
     return true;
 }
@@ -36,14 +36,14 @@ bool ParseBoolean(const std::string& text, const std::string& what)
 double ParseDecimal(const std::string& text, const std::string& what)
 {
     double value = 0;
-    if (Trim(text).empty() || !TryParseDecimal(text, value)) Fail(text, "floating point value", what);
+    if (!TryParseDecimal(text, value)) Fail(text, "floating point value", what);
     return value;
 }
 
 long long ParseInteger(const std::string& text, const std::string& what)
 {
     long long value = 0;
-    if (Trim(text).empty() || !TryParseInteger(text, value)) Fail(text, "integer value", what);
+    if (!TryParseInteger(text, value)) Fail(text, "integer value", what);
     return value;
 }
 
