@@ -1,0 +1,149 @@
+#include "Faults.h"
+
+#include "BrokerTypes.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace sim {
+
+namespace {
+
+const std::vector<std::string>& PageKindsBefore()
+{
+    static const std::vector<std::string> kinds{"error", "notfound", "empty", "slow"};
+    return kinds;
+}
+
+bool IsKind(const std::vector<std::string>& kinds, const std::string& kind)
+{
+    return std::find(kinds.begin(), kinds.end(), kind) != kinds.end();
+}
+
+bool IsPageKind(const std::string& kind) { return IsKind(PageKindsBefore(), kind) || kind == "confirm"; }
+
+void Require(bool condition, const std::string& what)
+{
+    if (!condition)
+        throw BrokerError(BrokerError::Kind::Invalid, what);
+}
+
+} // namespace
+
+std::string FamilyOfPath(const std::string& path)
+{
+    size_t end = path.find('/', 1);
+    if (path.size() < 2 || path[0] != '/' || end == std::string::npos)
+        return "";
+    return path.substr(1, end - 1);
+}
+
+Fault FaultFromJson(const Json& json)
+{
+    Fault fault;
+    fault.kind = json.GetString("kind");
+    fault.count = static_cast<int>(json.GetInteger("count", 1));
+    fault.after = static_cast<int>(json.GetInteger("after", 0));
+    fault.family = json.GetString("family");
+    fault.path = json.GetString("path");
+    fault.method = json.GetString("method");
+    fault.account = json.GetString("account");
+    fault.delayMs = static_cast<int>(json.GetInteger("delayMs", 0));
+    fault.status = static_cast<int>(json.GetInteger("status", 0));
+    fault.message = json.GetString("message", "よろしいですか？");
+    fault.execute = json.GetBool("execute", false);
+    Require(IsPageKind(fault.kind) || fault.kind == "expireSession", "unknown fault kind: " + fault.kind);
+    Require(fault.count >= 1 && fault.count <= 1000, "count must be 1 to 1000");
+    Require(fault.after >= 0, "after must not be negative");
+    // A page held longer than a minute would only tie up a server thread.
+    Require(fault.delayMs >= 0 && fault.delayMs <= 60000, "delayMs must be 0 to 60000");
+    Require(fault.status == 0 || (fault.status >= 200 && fault.status <= 599), "status must be 200 to 599");
+    Require(fault.method.empty() || fault.method == "GET" || fault.method == "POST", "method must be GET or POST");
+    return fault;
+}
+
+Json FaultToJson(const Fault& fault)
+{
+    Json json = Json::MakeObject();
+    json.Set("kind", fault.kind);
+    json.Set("count", fault.count);
+    json.Set("after", fault.after);
+    json.Set("family", fault.family);
+    json.Set("path", fault.path);
+    json.Set("method", fault.method);
+    json.Set("account", fault.account);
+    json.Set("delayMs", fault.delayMs);
+    json.Set("status", fault.status);
+    json.Set("message", fault.message);
+    json.Set("execute", fault.execute);
+    return json;
+}
+
+void FaultBoard::Add(const Fault& fault)
+{
+    std::lock_guard lock(mutex_);
+    faults_.push_back(fault);
+}
+
+void FaultBoard::Clear()
+{
+    std::lock_guard lock(mutex_);
+    faults_.clear();
+}
+
+std::vector<Fault> FaultBoard::List() const
+{
+    std::lock_guard lock(mutex_);
+    return faults_;
+}
+
+std::optional<Fault> FaultBoard::Take(const std::function<bool(const Fault&)>& matches)
+{
+    std::lock_guard lock(mutex_);
+    auto it = std::find_if(faults_.begin(), faults_.end(), matches);
+    if (it == faults_.end())
+        return std::nullopt;
+    if (it->after > 0) {
+        --it->after;
+        return std::nullopt;
+    }
+    Fault hit = *it;
+    if (--it->count == 0)
+        faults_.erase(it);
+    auto counter = std::find_if(hits_.begin(), hits_.end(), [&](const auto& h) { return h.first == hit.kind; });
+    if (counter == hits_.end())
+        hits_.emplace_back(hit.kind, 1);
+    else
+        ++counter->second;
+    return hit;
+}
+
+std::optional<Fault> FaultBoard::TakePageFault(Stage stage, const std::string& path, const std::string& method)
+{
+    std::string family = FamilyOfPath(path);
+    return Take([&](const Fault& fault) {
+        bool stageMatches = stage == Stage::AfterPage ? fault.kind == "confirm" : IsKind(PageKindsBefore(), fault.kind);
+        return stageMatches && (fault.family.empty() || fault.family == family) &&
+               (fault.path.empty() || path.find(fault.path) != std::string::npos) &&
+               (fault.method.empty() || fault.method == method);
+    });
+}
+
+std::optional<Fault> FaultBoard::TakeOrderFault(const std::string& family, const std::string& account)
+{
+    return Take([&](const Fault& fault) {
+        return fault.kind == "expireSession" && (fault.family.empty() || fault.family == family) &&
+               (fault.account.empty() || fault.account == account);
+    });
+}
+
+Json FaultBoard::HitCounts() const
+{
+    std::lock_guard lock(mutex_);
+    Json json = Json::MakeObject();
+    for (const auto& [kind, count] : hits_)
+        json.Set(kind, count);
+    return json;
+}
+
+} // namespace sim

@@ -1,0 +1,74 @@
+#include "HandheldPage.h"
+
+#include "HttpUtil.h"
+#include "app/base/TextCodec.h"
+
+#include <cmath>
+
+namespace sim {
+
+std::string HtmlEscape(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&#39;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string GroupThousands(long long value)
+{
+    std::string digits = std::to_string(value < 0 ? -value : value);
+    std::string out;
+    int count = 0;
+    for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
+        if (count > 0 && count % 3 == 0)
+            out.insert(out.begin(), ',');
+        out.insert(out.begin(), *it);
+        ++count;
+    }
+    return value < 0 ? "-" + out : out;
+}
+
+std::string MoneyText(double amount)
+{
+    return GroupThousands(std::llround(amount));
+}
+
+std::string AccessKeyLink(int key, const std::string& href, const std::string& caption)
+{
+    std::string k = std::to_string(key);
+    return "<a href=\"" + HtmlEscape(href) + "\" accesskey=\"" + k + "\">[" + k + "]" + HtmlEscape(caption) + "</a>";
+}
+
+std::string Link(const std::string& href, const std::string& caption)
+{
+    return "<a href=\"" + HtmlEscape(href) + "\">" + HtmlEscape(caption) + "</a>";
+}
+
+std::string LabelValue(const std::string& label, const std::string& value)
+{
+    return "<div>" + HtmlEscape(label) + "</div>\n<div>" + HtmlEscape(value) + "</div>\n";
+}
+
+void SendShiftJisPage(httplib::Response& res, const std::string& title, const std::string& body, int status)
+{
+    std::string html =
+        "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD Compact HTML 1.0 Draft//EN\">\n"
+        "<html><head>\n"
+        "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">\n"
+        "<title>" + HtmlEscape(title) + "</title>\n"
+        "</head><body>\n" + body + "</body></html>\n";
+    res.status = status;
+    SetNoStore(res);
+    res.set_content(Utf8ToCp932(html), "text/html; charset=Shift_JIS");
+}
+
+} // namespace sim

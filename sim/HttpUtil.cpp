@@ -1,0 +1,62 @@
+#include "HttpUtil.h"
+
+#include "app/base/TextCodec.h"
+
+namespace sim {
+
+void SetNoStore(httplib::Response& res)
+{
+    res.set_header("Cache-Control", "no-store, no-cache, must-revalidate");
+    res.set_header("Pragma", "no-cache");
+}
+
+void SendJson(httplib::Response& res, const Json& json, int status)
+{
+    res.status = status;
+    SetNoStore(res);
+    res.set_content(json.Dump(), "application/json; charset=utf-8");
+}
+
+void SendJsonError(httplib::Response& res, int status, const std::string& message)
+{
+    Json json = Json::MakeObject();
+    json.Set("error", message);
+    SendJson(res, json, status);
+}
+
+Json JsonBody(const httplib::Request& req)
+{
+    if (req.body.find_first_not_of(" \t\r\n") == std::string::npos)
+        return Json::MakeObject();
+    return Json::Parse(req.body);
+}
+
+std::string CookieValue(const httplib::Request& req, const std::string& name)
+{
+    for (size_t i = 0; i < req.get_header_value_count("Cookie"); ++i) {
+        std::string header = req.get_header_value("Cookie", i);
+        size_t pos = 0;
+        while (pos < header.size()) {
+            size_t end = header.find(';', pos);
+            if (end == std::string::npos)
+                end = header.size();
+            std::string part = header.substr(pos, end - pos);
+            size_t start = part.find_first_not_of(' ');
+            if (start != std::string::npos) {
+                part = part.substr(start);
+                size_t eq = part.find('=');
+                if (eq != std::string::npos && part.substr(0, eq) == name)
+                    return part.substr(eq + 1);
+            }
+            pos = end + 1;
+        }
+    }
+    return "";
+}
+
+std::string FieldValue(const httplib::Request& req, const std::string& name)
+{
+    return DecodeExternalText(req.get_param_value(name));
+}
+
+} // namespace sim
