@@ -66,6 +66,7 @@ bool InMemoryBroker::LogOff() {
 
 bool InMemoryBroker::ReportsOutcome(bool& execute) {
     const int order = ++Book->OrderCount;
+    if (Book->OnOrder) Book->OnOrder(order);
     auto unknown = Book->UnknownOutcome.find(order);
     execute = unknown == Book->UnknownOutcome.end() || unknown->second;
     return unknown == Book->UnknownOutcome.end();

@@ -6,6 +6,7 @@
 #include "broker/AdapterFactory.h"
 #include "broker/TradeApiBase.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -32,6 +33,8 @@ struct InMemoryBook {
     // executed all the same.
     std::map<int, bool> UnknownOutcome;
     bool FailEnumTicket = false;
+    // Called with the order's number before each order reaches the book.
+    std::function<void(int order)> OnOrder;
 
     // --- the server -------------------------------------------------------
     // Units carry "-" for a sell position, as the side-by-side sites show them.

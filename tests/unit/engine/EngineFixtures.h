@@ -70,14 +70,30 @@ struct SignalSystem {
     int useSystemCount;
 };
 
+inline std::string Escaped(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+inline std::string Scrambled(const std::string& text) { return Escaped(AngouEncodeText(text)); }
+
 inline std::string AccountXml(const AccountSpec& a) {
     std::string xml = "<Account Name=\"" + a.name + "\">";
     xml += "<Enabled>" + a.enabled + "</Enabled>";
-    xml += "<UserName>" + AngouEncodeText("user") + "</UserName>";
-    xml += "<Password>" + AngouEncodeText(a.password) + "</Password>";
-    if (!a.subPassword.empty()) xml += "<SubPassword>" + AngouEncodeText(a.subPassword) + "</SubPassword>";
+    xml += "<UserName>" + Scrambled("user") + "</UserName>";
+    xml += "<Password>" + Scrambled(a.password) + "</Password>";
+    if (!a.subPassword.empty()) xml += "<SubPassword>" + Scrambled(a.subPassword) + "</SubPassword>";
     xml += "<NowPassword>" + a.nowPassword + "</NowPassword>";
-    xml += "<LOU>" + AngouEncodeText("://127.0.0.1/login") + "</LOU>";
+    xml += "<LOU>" + Scrambled("://127.0.0.1/login") + "</LOU>";
     xml += "<AccountBaseCurrency>JPY</AccountBaseCurrency><AccountBaseUnitSize>10000</AccountBaseUnitSize>";
     xml += "<MinLotSize>1</MinLotSize><MaxLotSize>" + a.maxLot + "</MaxLotSize><Slippage>3</Slippage>";
     xml += std::string("<CounterTradeIsClose>") + (a.counterTradeIsClose ? "True" : "False") +
