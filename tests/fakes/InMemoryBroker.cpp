@@ -128,7 +128,10 @@ bool InMemoryBroker::ClosePosition(const TTicket& ticket, int lots) {
 
 bool InMemoryBroker::EnumTicket(TTicketArray& tickets) {
     tickets.clear();
-    if (Book->FailEnumTicket) return false;
+    if (Book->FailEnumTickets > 0) {
+        --Book->FailEnumTickets;
+        return false;
+    }
     tickets = Book->Positions;
     return true;
 }

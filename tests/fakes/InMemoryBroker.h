@@ -32,7 +32,8 @@ struct InMemoryBook {
     // outcome the session cannot tell: the value says whether the order was
     // executed all the same.
     std::map<int, bool> UnknownOutcome;
-    bool FailEnumTicket = false;
+    // The next n position listings fail.
+    int FailEnumTickets = 0;
     // Called with the order's number before each order reaches the book.
     std::function<void(int order)> OnOrder;
 

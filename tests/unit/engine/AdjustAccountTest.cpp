@@ -154,7 +154,7 @@ TEST(AdjustAccount, CancelFinishesThePairButNeitherChecksNorSaves) {
 
 TEST(AdjustAccount, UnreadablePositionsSkipTheAccountWithoutSaving) {
     Adjustment a(Leverages(true, {{"USDJPY/SysA", "1"}}), kUsdJpyFull);
-    a.book->FailEnumTicket = true;
+    a.book->FailEnumTickets = 1000;
     EXPECT_FALSE(a.Run());
     EXPECT_TRUE(a.Logged("EnumUnitsで何らかのエラーが発生しました。このアカウントを一旦スルーします"));
     EXPECT_FALSE(std::filesystem::exists(a.path));

@@ -196,7 +196,7 @@ TEST(EnumTicketEx, SignalPairsOutsideTheReportedSixAreStillCompared) {
 
 TEST(EnumTicketEx, UnreadablePositionsLeaveOnlyTheMark) {
     CheckSetup s({"USDJPY"});
-    s.book->FailEnumTicket = true;
+    s.book->FailEnumTickets = 1000;
     EXPECT_FALSE(s.Run({{0, "USDJPY"}}));
     EXPECT_TRUE(ChildElements(s.holding).empty());
     EXPECT_EQ(NodeText(s.holding), "miss:EnumTicket");
@@ -233,7 +233,7 @@ TEST(EnumUnits, SumsSignedSizesPerPairInOrderOfFirstAppearance) {
 
     book->Positions[1].Units = "three";
     EXPECT_FALSE(Session(book, log)->EnumUnits(units));
-    book->FailEnumTicket = true;
+    book->FailEnumTickets = 1000;
     EXPECT_FALSE(Session(book, log)->EnumUnits(units));
 }
 
