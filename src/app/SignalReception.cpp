@@ -235,8 +235,8 @@ DemoModeDecision DemoModeRule(bool checked, bool anyLoginText, bool windowVisibl
         }
     }
     decision.loginControlsEnabled = !checked;
-    std::int64_t next = retry::IntervalAfterDemoSwitch(currentInterval, checked);
-    if (next != currentInterval)
-        decision.interval = next;
+    // A timer still waiting for its first tick keeps that interval either way.
+    if (currentInterval != retry::kFirstTickInterval)
+        decision.interval = retry::PeriodFor(checked);
     return decision;
 }
