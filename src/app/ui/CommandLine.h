@@ -1,0 +1,22 @@
+#pragma once
+// pellago [auto] [--home DIR] [--headless] [--once]
+// Positional arguments keep their order: the first one decides automatic
+// mode, the helpers pass the retry number after it.
+
+#include <string>
+#include <vector>
+
+struct StartOptions {
+    std::vector<std::string> arguments; // positional, in order
+    std::string home;                   // --home DIR; empty when not given
+    bool headless = false;              // no window, log lines also on stdout
+    bool once = false;                  // end after the first completed tick
+
+    std::string firstArgument() const { return arguments.empty() ? std::string() : arguments.front(); }
+};
+
+// args without the program name. False, with a message, on a malformed line.
+bool ParseCommandLine(const std::vector<std::string>& args, StartOptions& options, std::string& error);
+
+// "auto" in any letter case.
+bool IsAutoArgument(const std::string& argument);

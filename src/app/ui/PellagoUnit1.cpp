@@ -1,0 +1,90 @@
+#include "app/ui/PellagoUnit1.h"
+
+#include "app/base/AkUnit.h"
+#include "app/base/Log.h"
+#include "app/ProcessLaunch.h"
+#include "app/ProxySetting.h"
+#include "platform/SingleInstance.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QTabWidget>
+#include <QTimer>
+
+TPellagoForm::TPellagoForm(const StartOptions& options, QWidget* parent)
+    : QMainWindow(parent), options_(options)
+{
+    BuildWindow();
+    ConnectOptionRules();
+    AttachLogView();
+    SetUserMessageSink([this](const std::string& text) { ShowUserMessageBox(text); });
+    // Every network operation takes the proxy choice of the moment.
+    SetProxySettingProvider(
+        [this] { return TProxySetting{CheckBox17->isChecked(), Edit11->text().trimmed().toStdString()}; });
+    RunStartUpSequence();
+}
+
+TPellagoForm::~TPellagoForm()
+{
+    SaveSettingsOnDestroy();
+    SetProxySettingProvider({});
+    SetUserMessageSink({});
+    SetLogObserver({});
+}
+
+void TPellagoForm::ShowUserMessageBox(const std::string& text)
+{
+    // An unattended run never waits for a click: the message goes to the log.
+    if (Headless() || AutoMode || !isVisible()) {
+        AddLog(text);
+        return;
+    }
+    const QString shown = QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Pellago"), shown, QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+}
+
+void TPellagoForm::HandOver()
+{
+    AddDetailLog("HandOverMessage " + std::to_string(SingleInstance::HandOverMessage));
+    if (Headless())
+        return;
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void TPellagoForm::CloseProgram()
+{
+    if (close())
+        QCoreApplication::quit();
+}
+
+void TPellagoForm::closeEvent(QCloseEvent* event)
+{
+    // The watchdog would otherwise bring the program straight back.
+    if (WatchdogProcess != 0) {
+        TerminateProcess(WatchdogProcess);
+        WatchdogProcess = 0;
+    }
+    event->accept();
+}
+
+void TPellagoForm::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    if (!settingsPanelOpen_ || PageControl2->currentIndex() == 0)
+        DrawHtmlTimer->start();
+}
+
+bool TPellagoForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if ((watched == TabSheet2 || watched == TabSheet3) && event->type() == QEvent::Resize)
+        StretchLeftTabs();
+    return QMainWindow::eventFilter(watched, event);
+}
