@@ -1,10 +1,10 @@
 #pragma once
-// How network operations reach the outside: taken fresh from the settings
-// before every operation, so a change in the window applies to the next one.
+// The proxy choice a broker session applies to its browser: the program's
+// proxy setting as it stood when the run started (use a proxy, and which).
 
 #include <string>
 
-struct TProxySetting {
+struct TSessionProxy {
     bool UseProxy = false;
     // "host:port"; empty means the desktop's own proxy configuration.
     std::string Server;

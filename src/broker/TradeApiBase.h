@@ -5,7 +5,7 @@
 // adjustment and the trade run use only the operations declared here.
 
 #include "broker/Browser.h"
-#include "broker/ProxySetting.h"
+#include "broker/SessionProxy.h"
 #include "trading/documents/TradingTypes.h"
 
 #include <pugixml.hpp>
@@ -30,7 +30,7 @@ struct TSessionSettings {
     std::string MaxLotSize;
     std::string AccountBaseUnitSize;
     std::string AccountBaseCurrency;
-    TProxySetting Proxy;
+    TSessionProxy Proxy;
     SessionLog OnLog;
     SessionLog OnDetailLog;
     ReloadingSwitch OnReloading;
@@ -161,7 +161,7 @@ protected:
     std::unique_ptr<Browser> WebBrowser;
     BrowserFactory* Browsers = nullptr;
     BrowserHost* Host = nullptr;
-    TProxySetting Proxy;
+    TSessionProxy Proxy;
 
 private:
     bool ConvertNumericSettings();

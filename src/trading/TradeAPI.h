@@ -21,7 +21,7 @@ struct TSessionEnvironment {
     BrowserHost* Host = nullptr;
     // The dialog watchdog's switch, handed to every session as its reload callback.
     ReloadingSwitch Watchdog;
-    TProxySetting Proxy;
+    TSessionProxy Proxy;
 };
 
 class TTradeAPI {
