@@ -27,11 +27,6 @@ void CopyTodayToYesterday(pugi::xml_node account) {
 
 } // namespace
 
-struct TTradeAPI::AccountValues {
-    std::string Name;
-    TSessionSettings Session;
-};
-
 TTradeAPI::TTradeAPI(const bool& cancelFlag, bool realMode, SessionLog activityLog,
                      SessionLog detailLog)
     : CancelFlag(cancelFlag),
@@ -73,7 +68,6 @@ bool TTradeAPI::UpdateAccount(pugi::xml_document* signal, pugi::xml_document& ac
         // Without a signal every position would look out of scope and be closed.
         if (!signal) throw std::invalid_argument("a trade run needs a signal document");
         signalSummary = HoldPositionSummaryOf(*signal);
-        ChildNode(DocumentRoot(*signal), "HoldPosition");
     }
 
     bool allAccountsOk = true;
@@ -100,15 +94,35 @@ TTradeAPI::AccountResult TTradeAPI::UpdateOneAccount(pugi::xml_node account,
                                                      const std::string& accountPath,
                                                      pugi::xml_node signalSummary, TUpdateMode mode,
                                                      const TSessionEnvironment& environment) {
-    AccountValues values;
-    values.Name = AccountName(account);
-    const std::string& name = values.Name;
+    const std::string name = AccountName(account);
     if (!ChildBoolean(account, "Enabled")) {
         AddTradeLog(name + "はEnabledが有効になっておりません。次の口座へ移ります");
         return AccountResult::Ok;
     }
 
-    TSessionSettings& s = values.Session;
+    const TSessionSettings settings = SessionSettingsFor(account, environment);
+
+    bool accountOk = false;
+    for (int k = 1; k <= kAttempts && !accountOk; ++k) {
+        const AttemptResult result =
+            Attempt(k, settings, account, accounts, accountPath, signalSummary, mode, environment);
+        if (result == AttemptResult::Cancelled) return AccountResult::Cancelled;
+        accountOk = result == AttemptResult::Done;
+    }
+    if (Cancelled()) {
+        LogCancel();
+        return AccountResult::Cancelled;
+    }
+    if (mode == TUpdateMode::Trade && !accountOk)
+        AddTradeLog("[" + name + "] [重要] Error! " + name +
+                    "の処理は3回リトライしましたがポジションの調整が完了できませんでした。次の口座の処理へ進みます(" +
+                    name + "への処理は後ほど再実行されます)");
+    return accountOk ? AccountResult::Ok : AccountResult::Failed;
+}
+
+TSessionSettings TTradeAPI::SessionSettingsFor(pugi::xml_node account,
+                                              const TSessionEnvironment& environment) {
+    TSessionSettings s;
     s.UserName = AngouDecodeText(ChildValue(account, "UserName"));
     const std::string password = AngouDecodeText(ChildValue(account, "Password"));
     pugi::xml_node sub = ChildNode(account, "SubPassword");
@@ -126,7 +140,7 @@ TTradeAPI::AccountResult TTradeAPI::UpdateOneAccount(pugi::xml_node account,
     s.MaxLotSize = ChildValue(account, "MaxLotSize");
     s.Slippage = ChildValue(account, "Slippage");
     s.LoginURL = "http" + AngouDecodeText(ChildValue(account, "LOU"));
-    s.AccountName = name;
+    s.AccountName = AccountName(account);
     s.Proxy = environment.Proxy;
     s.OnLog = [this](const std::string& text) { AddTradeLog(text); };
     s.OnDetailLog = [this](const std::string& text) { AddTradeDetailLog(text); };
@@ -134,31 +148,15 @@ TTradeAPI::AccountResult TTradeAPI::UpdateOneAccount(pugi::xml_node account,
     s.CancelFlag = &CancelFlag;
     s.Browsers = environment.Browsers;
     s.Host = environment.Host;
-
-    bool accountOk = false;
-    for (int k = 1; k <= kAttempts && !accountOk; ++k) {
-        const AttemptResult result =
-            Attempt(k, values, account, accounts, accountPath, signalSummary, mode, environment);
-        if (result == AttemptResult::Cancelled) return AccountResult::Cancelled;
-        accountOk = result == AttemptResult::Done;
-    }
-    if (Cancelled()) {
-        LogCancel();
-        return AccountResult::Cancelled;
-    }
-    if (mode == TUpdateMode::Trade && !accountOk)
-        AddTradeLog("[" + name + "] [重要] Error! " + name +
-                    "の処理は3回リトライしましたがポジションの調整が完了できませんでした。次の口座の処理へ進みます(" +
-                    name + "への処理は後ほど再実行されます)");
-    return accountOk ? AccountResult::Ok : AccountResult::Failed;
+    return s;
 }
 
-TTradeAPI::AttemptResult TTradeAPI::Attempt(int k, const AccountValues& values,
+TTradeAPI::AttemptResult TTradeAPI::Attempt(int k, const TSessionSettings& settings,
                                             pugi::xml_node account, pugi::xml_document& accounts,
                                             const std::string& accountPath,
                                             pugi::xml_node signalSummary, TUpdateMode mode,
                                             const TSessionEnvironment& environment) {
-    const std::string& name = values.Name;
+    const std::string& name = settings.AccountName;
     const std::string tag = "[" + name + "] ";
     if (Cancelled()) {
         LogCancel();
@@ -166,7 +164,7 @@ TTradeAPI::AttemptResult TTradeAPI::Attempt(int k, const AccountValues& values,
     }
     AddTradeLog(tag + name + "を立ち上げます(" + Num(k) + "回目)");
     TSessionPtr<> session =
-        environment.Adapters ? environment.Adapters->Create(name, values.Session) : nullptr;
+        environment.Adapters ? environment.Adapters->Create(name, settings) : nullptr;
     if (!session) {
         // A log-on test that never reached a broker must not pass.
         if (mode == TUpdateMode::LogOnTest) ++ErrorCount;

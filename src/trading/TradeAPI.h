@@ -58,14 +58,13 @@ public:
 
 private:
     enum class AttemptResult { Done, Retry, Cancelled };
-    struct AccountValues;
-
     // Result of one account: ok, or cancelled (which ends the run).
     enum class AccountResult { Ok, Failed, Cancelled };
     AccountResult UpdateOneAccount(pugi::xml_node account, pugi::xml_document& accounts,
                                    const std::string& accountPath, pugi::xml_node signalSummary,
                                    TUpdateMode mode, const TSessionEnvironment& environment);
-    AttemptResult Attempt(int attempt, const AccountValues& values, pugi::xml_node account,
+    TSessionSettings SessionSettingsFor(pugi::xml_node account, const TSessionEnvironment& environment);
+    AttemptResult Attempt(int attempt, const TSessionSettings& settings, pugi::xml_node account,
                           pugi::xml_document& accounts, const std::string& accountPath,
                           pugi::xml_node signalSummary, TUpdateMode mode,
                           const TSessionEnvironment& environment);
