@@ -58,7 +58,7 @@ public:
 
 private:
     enum class AttemptResult { Done, Retry, Cancelled };
-    // Result of one account: ok, or cancelled (which ends the run).
+    // Cancelled ends the whole run.
     enum class AccountResult { Ok, Failed, Cancelled };
     AccountResult UpdateOneAccount(pugi::xml_node account, pugi::xml_document& accounts,
                                    const std::string& accountPath, pugi::xml_node signalSummary,
