@@ -75,8 +75,7 @@ bool SingleInstance::sendHandOver(int timeoutMs)
     if (!socket.waitForConnected(timeoutMs))
         return false;
     socket.write(HandOverLine());
-    if (!socket.waitForBytesWritten(timeoutMs))
-        return false;
-    socket.waitForDisconnected(timeoutMs);
-    return true;
+    // Once written, the line waits in the socket for the running instance,
+    // even after this process has ended.
+    return socket.waitForBytesWritten(timeoutMs);
 }

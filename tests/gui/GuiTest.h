@@ -1,0 +1,56 @@
+#pragma once
+// Helpers shared by the window tests: a scratch program folder per test,
+// starting the main window in it, and reading the log memo.
+
+#include "app/ProcessState.h"
+#include "app/base/AkUnit.h"
+#include "app/base/Log.h"
+#include "app/ui/PellagoUnit1.h"
+#include "support/TestSupport.h"
+
+#include <QApplication>
+#include <QStringList>
+#include <QtTest>
+
+#include <memory>
+
+namespace guitest {
+
+// A fresh program folder that the program's paths point into.
+struct ProgramHome {
+    testsupport::ScratchDir dir;
+    ProgramHome() { SetProgramFolder(dir.path()); }
+    std::string settingsFile() const { return SettingsIniPath(); }
+    void writeSettings(const std::string& text) const { testsupport::WriteFileBytes(settingsFile(), text); }
+};
+
+inline std::unique_ptr<TPellagoForm> StartWindow(std::vector<std::string> arguments = {})
+{
+    StartOptions options;
+    options.arguments = std::move(arguments);
+    return std::make_unique<TPellagoForm>(options);
+}
+
+// The texts of the memo's lines, without their time stamps.
+inline QStringList MemoTexts()
+{
+    QStringList texts;
+    for (const std::string& line : ActivityMemo().lines()) {
+        const QString text = QString::fromStdString(line);
+        const qsizetype cut = text.indexOf(QStringLiteral("]　"));
+        texts << (cut < 0 ? text : text.mid(cut + 2));
+    }
+    return texts;
+}
+
+} // namespace guitest
+
+// Qt WebEngine wants shared GL contexts before the application exists.
+#define PELLAGO_GUI_TEST_MAIN(TestClass)                                                                   \
+    int main(int argc, char** argv)                                                                        \
+    {                                                                                                      \
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);                                        \
+        QApplication app(argc, argv);                                                                      \
+        TestClass test;                                                                                    \
+        return QTest::qExec(&test, argc, argv);                                                            \
+    }
