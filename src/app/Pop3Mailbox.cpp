@@ -47,17 +47,29 @@ bool Pop3Mailbox::Open()
     // LIST answers one "number size" line per waiting message.
     std::istringstream lines(listing);
     std::string line;
-    count_ = 0;
-    while (std::getline(lines, line))
-        if (!line.empty() && line[0] >= '0' && line[0] <= '9')
-            ++count_;
+    sizes_.clear();
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        long long number = 0;
+        long long size = 0;
+        if (fields >> number >> size)
+            sizes_.push_back(size);
+    }
     return true;
 }
 
 bool Pop3Mailbox::Retrieve(int k, std::string& raw)
 {
     raw.clear();
-    return Run(std::to_string(k), nullptr, &raw);
+    if (!Run(std::to_string(k), nullptr, &raw))
+        return false;
+    // libcurl ends a retrieval quietly when the server hangs up in the middle.
+    if (k >= 1 && k <= MessageCount() && static_cast<long long>(raw.size()) < sizes_[k - 1]) {
+        error_ = "connection closed inside the message (" + std::to_string(raw.size()) + " of " +
+                 std::to_string(sizes_[k - 1]) + " bytes)";
+        return false;
+    }
+    return true;
 }
 
 bool Pop3Mailbox::Delete(int k)

@@ -6,6 +6,7 @@
 #include "app/CurlTransfer.h"
 
 #include <string>
+#include <vector>
 
 class Pop3Mailbox {
 public:
@@ -18,8 +19,9 @@ public:
 
     // Connects and logs in (by asking for the list); false when that fails.
     bool Open();
-    int MessageCount() const { return count_; }
-    // The whole message k (1-based) as received.
+    int MessageCount() const { return static_cast<int>(sizes_.size()); }
+    // The whole message k (1-based) as received; false when fewer bytes came
+    // than the list announced (the connection ended inside the message).
     bool Retrieve(int k, std::string& raw);
     bool Delete(int k);
     const std::string& LastError() const { return error_; }
@@ -32,6 +34,6 @@ private:
     std::string password_;
     CurlMulti multi_; // holds the connection between requests
     CurlEasy easy_;
-    int count_ = 0;
+    std::vector<long long> sizes_; // octets of each waiting message, from LIST
     std::string error_;
 };

@@ -169,6 +169,7 @@ while True:
             conn.sendall(b"+OK 2 messages\r\n1 120\r\n2 120\r\n.\r\n")
         elif cmd.startswith(b"RETR"):
             conn.sendall(b"+OK\r\nSubject: 0110.xml\r\n\r\n<Signal><FileName>0110.xml</Fil")
+            conn.shutdown(socket.SHUT_RDWR)
             break
         elif cmd.startswith(b"QUIT"):
             conn.sendall(b"+OK\r\n")

@@ -1,0 +1,256 @@
+// The signal mailbox over POP3 against a real dovecot on loopback, started
+// by the test with a private configuration; a connection dropped in the
+// middle of a message against a small scripted server.
+
+#include "ServiceKit.h"
+
+#include "app/SignalFiles.h"
+#include "app/SignalReception.h"
+#include "app/base/TextCodec.h"
+
+#include <QProcess>
+
+#include <arpa/inet.h>
+#include <grp.h>
+#include <netinet/in.h>
+#include <pwd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+using servicekit::LogDump;
+using servicekit::Logged;
+using servicekit::LoggedLine;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kUser = "user1_signal@pellago.example";
+const std::string kPassword = "secret";
+
+int FreePort()
+{
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    close(fd);
+    return ntohs(address.sin_port);
+}
+
+bool Accepts(int port)
+{
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bool ok = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    close(fd);
+    return ok;
+}
+
+void ChownTree(const fs::path& root, uid_t uid, gid_t gid)
+{
+    chown(root.c_str(), uid, gid);
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        chown(entry.path().c_str(), uid, gid);
+}
+
+// dovecot with POP3 only, its own base folder and a high port; the login
+// processes run as dovenull and the mail as the dovecot user, never root.
+class Dovecot {
+public:
+    explicit Dovecot(const std::string& root) : root_(root), port_(FreePort())
+    {
+        for (const char* sub : {"run", "state", "mail"})
+            fs::create_directories(root_ / sub);
+        for (const char* sub : {"new", "cur", "tmp"})
+            fs::create_directories(root_ / "mail" / kUser / sub);
+        OwnMailToDovecot();
+        testsupport::WriteFileBytes((root_ / "users").string(), kUser + ":{PLAIN}" + kPassword + "\n");
+        const std::string r = root_.string();
+        testsupport::WriteFileBytes((root_ / "dovecot.conf").string(),
+            "base_dir = " + r + "/run\n"
+            "state_dir = " + r + "/state\n"
+            "instance_name = pellago-test-" + std::to_string(port_) + "\n"
+            "log_path = " + r + "/dovecot.log\n"
+            "protocols = pop3\n"
+            "listen = 127.0.0.1\n"
+            "ssl = no\n"
+            "disable_plaintext_auth = no\n"
+            "auth_mechanisms = plain login\n"
+            "auth_failure_delay = 0\n"
+            "default_login_user = dovenull\n"
+            "default_internal_user = dovecot\n"
+            "first_valid_uid = 1\n"
+            "mail_location = maildir:" + r + "/mail/%u\n"
+            "pop3_uidl_format = %08Xu%08Xv\n"
+            "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN username_format=%u " + r + "/users\n}\n"
+            "userdb {\n  driver = static\n  args = uid=dovecot gid=dovecot home=" + r + "/mail/%u\n}\n"
+            "service pop3-login {\n  inet_listener pop3 {\n    address = 127.0.0.1\n    port = " +
+                std::to_string(port_) + "\n  }\n}\n");
+        process_.start("/usr/sbin/dovecot", {"-F", "-c", QString::fromStdString(r + "/dovecot.conf")});
+        started_ = testsupport::WaitUntil([&] { return Accepts(port_); }, 10000);
+    }
+    ~Dovecot()
+    {
+        process_.terminate();
+        if (!process_.waitForFinished(5000))
+            process_.kill();
+    }
+
+    bool Started() const { return started_; }
+    int Port() const { return port_; }
+    std::string Log() const { return testsupport::ReadFileBytes((root_ / "dovecot.log").string()); }
+
+    // Delivers a message as the n-th waiting one (older first).
+    void Deliver(int n, const std::string& raw)
+    {
+        fs::path box = root_ / "mail" / kUser;
+        testsupport::WriteFileBytes((box / "new" / (std::to_string(1700000000 + n) + ".M" + std::to_string(n) +
+                                                    "P1.pellago-test")).string(),
+                                    raw);
+        OwnMailToDovecot();
+    }
+
+    int Waiting() const
+    {
+        int count = 0;
+        fs::path box = root_ / "mail" / kUser;
+        for (const char* sub : {"new", "cur"})
+            for (const auto& entry : fs::directory_iterator(box / sub))
+                count += entry.is_regular_file();
+        return count;
+    }
+
+private:
+    // The mail processes run as the dovecot user and must own the mailbox.
+    void OwnMailToDovecot() const
+    {
+        if (passwd* user = getpwnam("dovecot"))
+            ChownTree(root_ / "mail", user->pw_uid, user->pw_gid);
+    }
+
+    fs::path root_;
+    int port_;
+    QProcess process_;
+    bool started_ = false;
+};
+
+std::string Signal(const std::string& name, const std::string& extra = "")
+{
+    return "<Signal>\r\n<FileName>" + name + "</FileName>\r\n<HoldPositionSummary/>" + extra + "\r\n</Signal>\r\n";
+}
+
+std::string PlainMail(const std::string& subject, const std::string& body)
+{
+    return "From: signal@pellago.example\r\nTo: " + kUser + "\r\nSubject: " + subject +
+           "\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\n" + body;
+}
+
+// "テスト" in ISO-2022-JP, and the subject "0106.xml" as an encoded word.
+const std::string kJisTest = "\x1b$B%F%9%H\x1b(B";
+
+std::string JisMail()
+{
+    return "From: signal@pellago.example\r\nTo: " + kUser +
+           "\r\nSubject: =?ISO-2022-JP?B?MDEwNi54bWw=?=\r\nMIME-Version: 1.0\r\n"
+           "Content-Type: text/plain; charset=ISO-2022-JP\r\nContent-Transfer-Encoding: 7bit\r\n\r\n" +
+           Signal("0106.xml", "<Comment>" + kJisTest + "</Comment>");
+}
+
+} // namespace
+
+class SignalMailbox : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dovecot.Started()) << dovecot.Log();
+        folder.PointServiceAt("http://127.0.0.1:9", dovecot.Port());
+        settings.loginId = "user1";
+        settings.password = settings.passwordConfirm = kPassword;
+        signalFolder = SignalFolderFor(Now());
+    }
+
+    servicekit::ProgramFolder folder;
+    Dovecot dovecot{folder.Path("dovecot")};
+    ServiceSettings settings;
+    std::string signalFolder;
+};
+
+TEST_F(SignalMailbox, WaitingSignalsAreStoredConvertedAndDeletedAndReportedOnce)
+{
+    dovecot.Deliver(1, PlainMail("0105.xml", Signal("0105.xml")));
+    dovecot.Deliver(2, JisMail());
+    dovecot.Deliver(3, PlainMail("0107.xml", Signal("0107.xml")));
+
+    ASSERT_TRUE(CheckSignal(settings)) << LogDump() << dovecot.Log();
+    EXPECT_EQ(testsupport::ReadFileBytes(signalFolder + "0105.xml"), Signal("0105.xml"));
+    EXPECT_EQ(testsupport::ReadFileBytes(signalFolder + "0107.xml"), Signal("0107.xml"));
+    // The ISO-2022-JP body is kept in Shift-JIS.
+    EXPECT_EQ(testsupport::ReadFileBytes(signalFolder + "0106.xml"),
+              Signal("0106.xml", "<Comment>" + Utf8ToCp932("テスト") + "</Comment>"));
+    EXPECT_EQ(dovecot.Waiting(), 0);
+    EXPECT_TRUE(LoggedLine("■ 新しいシグナルを受信しました"));
+
+    ActivityMemo().clear();
+    EXPECT_FALSE(CheckSignal(settings));
+    EXPECT_FALSE(CheckSignal(settings));
+    ASSERT_EQ(Logged().size(), 1u) << LogDump();
+    EXPECT_EQ(Logged()[0], "シグナルチェックを正常に終えました。新しいシグナルはありません");
+    EXPECT_NE(ActivityMemo().lines()[0].find(" ～ "), std::string::npos);
+}
+
+TEST_F(SignalMailbox, MailWithUnusableSubjectStaysWhileTheOthersArrive)
+{
+    dovecot.Deliver(1, PlainMail("0108.xml", Signal("0108.xml")));
+    dovecot.Deliver(2, PlainMail("../../evil.xml", Signal("evil.xml")));
+    EXPECT_TRUE(CheckSignal(settings)) << LogDump();
+    EXPECT_TRUE(fs::exists(signalFolder + "0108.xml"));
+    EXPECT_FALSE(fs::exists(folder.Path("AutoTrade/evil.xml")));
+    EXPECT_FALSE(fs::exists(folder.Path("evil.xml")));
+    EXPECT_EQ(dovecot.Waiting(), 1);
+    EXPECT_TRUE(LoggedLine("シグナルのファイル名 \"../../evil.xml\" は使用できないため保存しません"));
+}
+
+TEST_F(SignalMailbox, LogInTestTellsRightFromWrongPassword)
+{
+    EXPECT_EQ(TestSignalMailbox("127.0.0.1", dovecot.Port(), kUser, kPassword), "ログインに成功しました");
+    EXPECT_EQ(SignalLoginTest(settings), "ログインに成功しました");
+    EXPECT_TRUE(LoggedLine("シグナルサーバーにログイン中..."));
+
+    // Failed log-ins last: the server slows down later ones from the same address.
+    EXPECT_EQ(TestSignalMailbox("127.0.0.1", dovecot.Port(), kUser, "wrong"),
+              "Error! シグナルサーバーに繋がりません。\r\nユーザーネーム、パスワードを再確認の上\r\n"
+              "何度お試し頂いても繋がらない場合は\r\n「シグナルを迂回して受信」にチェックを入れお試し下さい");
+
+}
+
+TEST(SignalMailboxUnreachable, CheckFailsWithTheFailureText)
+{
+    servicekit::ProgramFolder folder;
+    folder.PointServiceAt("http://127.0.0.1:9", 9); // nothing listens there
+    ServiceSettings settings;
+    settings.loginId = "user1";
+    EXPECT_FALSE(CheckSignal(settings));
+    EXPECT_TRUE(LoggedLine("シグナルチェック時に異常が発生しました。"));
+    EXPECT_TRUE(LoggedLine("それでも繋がらなければ、OSの再起動をしてみてください"));
+}
+
+TEST(SignalMailboxDrop, ConnectionLostInAMessageStoresNothingHalfWritten)
+{
+    servicekit::ProgramFolder folder;
+    servicekit::ScriptPeer server(folder.Path("pop3.py"), servicekit::kDroppingPop3Script, {});
+    ASSERT_GT(server.Port(), 0);
+    const std::string signalFolder = folder.Path("AutoTrade/SignalLog/");
+    SignalFetch fetch = FetchSignalMail("127.0.0.1", server.Port(), kUser, kPassword, signalFolder);
+    EXPECT_TRUE(fetch.ok);
+    EXPECT_FALSE(fetch.isNew);
+    EXPECT_TRUE(fs::is_empty(signalFolder));
+}
