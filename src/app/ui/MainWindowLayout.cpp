@@ -9,6 +9,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QProxyStyle>
+#include <QTabBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -19,14 +21,23 @@ using ui::Named;
 
 namespace {
 
-constexpr int kLeftPanelWidth = 245;
-
 QWidget* AddPage(QTabWidget* pages, const char* name, const QString& caption)
 {
     auto* page = Named(new QWidget, name);
     pages->addTab(page, caption);
     return page;
 }
+
+// Narrower tab margins, so the five captions of the left tabs fit the panel.
+class CompactTabStyle : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
+    {
+        if (metric == PM_TabBarTabHSpace)
+            return 10;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
 
 QTimer* MakeTimer(QObject* owner, const char* name, int interval, bool singleShot)
 {
@@ -51,7 +62,8 @@ void TPellagoForm::BuildWindow()
     row->setSpacing(2);
 
     Panel1 = Named(new QWidget(central), "Panel1");
-    Panel1->setFixedWidth(kLeftPanelWidth);
+    contentWidth_ = LeftContentWidth();
+    Panel1->setFixedWidth(contentWidth_ + 24);
     auto* leftColumn = new QVBoxLayout(Panel1);
     leftColumn->setContentsMargins(2, 2, 0, 0);
     PageControl1 = Named(new QTabWidget(Panel1), "PageControl1");
@@ -63,8 +75,9 @@ void TPellagoForm::BuildWindow()
     TabSheet3 = AddPage(PageControl1, "TabSheet3", QStringLiteral("口座"));
     TabSheet4 = AddPage(PageControl1, "TabSheet4", QStringLiteral("ユーザ"));
     TabSheet5 = AddPage(PageControl1, "TabSheet5", QStringLiteral("メール"));
-    // The tab bar must fit the panel's width with all five captions.
-    PageControl1->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 3px; }"));
+    auto* tabStyle = new CompactTabStyle;
+    tabStyle->setParent(PageControl1);
+    PageControl1->tabBar()->setStyle(tabStyle);
 
     Panel2 = Named(new QWidget(central), "Panel2");
     row->addWidget(Panel1);

@@ -254,6 +254,8 @@ private:
     void BuildMenus();
     void BuildTimers();
     void CollectStoredControls();
+    int LeftContentWidth() const;
+    QRect FullWidth(int y, int height) const;
     void StretchLeftTabs();
 
     // Start-up (StartUp.cpp).
@@ -296,6 +298,7 @@ private:
     std::set<QWidget*> lockedTabs_;
     bool settingsPanelOpen_ = false;
     int savedLogHeight_ = 100;
+    int contentWidth_ = 221; // full-width controls of the left tabs
     bool memoFillsBrowserArea_ = false;
     std::size_t memoLinesShown_ = 0;
     QString memoFirstLine_;

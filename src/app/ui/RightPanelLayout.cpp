@@ -103,16 +103,16 @@ void TPellagoForm::BuildSettingsPanel()
     MakeLabel(model, "Label31", QStringLiteral("対象口座"), 10, 11);
     ComboBox3 = Named(new QComboBox(model), "ComboBox3");
     ComboBox3->setGeometry(80, 8, 220, 22);
-    CheckBox29 = MakeCheck(model, "CheckBox29", QStringLiteral("モデルケースのポートフォリオに自動追随"), 10, 38, 320);
-    Edit12 = LabelledEdit(model, "Label32", QStringLiteral("レバレッジ適用比率(%)"), "Edit12", 60, QStringLiteral("100"));
-    CheckBox23 = MakeCheck(model, "CheckBox23", QStringLiteral("仮想資金モードをON"), 10, 90, 320);
-    MakeLabel(model, "Label33", QStringLiteral("実資金(円)"), 30, 115);
-    Label36 = MakeLabel(model, "Label36", QString(), 190, 115);
+    CheckBox29 = MakeCheck(model, "CheckBox29", QStringLiteral("モデルケースのポートフォリオに自動追随"), 10, 34, 320);
+    Edit12 = LabelledEdit(model, "Label32", QStringLiteral("レバレッジ適用比率(%)"), "Edit12", 54, QStringLiteral("100"));
+    CheckBox23 = MakeCheck(model, "CheckBox23", QStringLiteral("仮想資金モードをON"), 10, 80, 320);
+    MakeLabel(model, "Label33", QStringLiteral("実資金(円)"), 30, 103);
+    Label36 = MakeLabel(model, "Label36", QString(), 190, 103);
     Label36->setMinimumWidth(110);
-    Edit13 = LabelledEdit(model, "Label34", QStringLiteral("仮想資金(円)"), "Edit13", 134, QStringLiteral("10"));
-    Edit15 = LabelledEdit(model, "Label35", QStringLiteral("差額(円)"), "Edit15", 160, QString());
-    Edit14 = LabelledEdit(model, "Label37", QStringLiteral("到達金額(円)"), "Edit14", 186, QStringLiteral("10000"));
-    CheckBox24 = MakeCheck(model, "CheckBox24", QStringLiteral("仮想資金との差を埋めるモードON"), 320, 186, 240);
+    Edit13 = LabelledEdit(model, "Label34", QStringLiteral("仮想資金(円)"), "Edit13", 120, QStringLiteral("10"));
+    Edit15 = LabelledEdit(model, "Label35", QStringLiteral("差額(円)"), "Edit15", 146, QString());
+    Edit14 = LabelledEdit(model, "Label37", QStringLiteral("到達金額(円)"), "Edit14", 172, QStringLiteral("10000"));
+    CheckBox24 = MakeCheck(model, "CheckBox24", QStringLiteral("仮想資金との差を埋めるモードON"), 320, 172, 240);
     for (const char* hidden : {"Label37", "Edit14", "CheckBox24"})
         model->findChild<QWidget*>(QString::fromLatin1(hidden))->hide();
 
