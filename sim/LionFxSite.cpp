@@ -176,6 +176,7 @@ void LionFxSite::LoginAction(const httplib::Request& req, httplib::Response& res
 
 void LionFxSite::Logout(const httplib::Request& req, httplib::Response& res)
 {
+    context_.counters.Add("logoffs/lionfx");
     context_.sessions.Close(CookieValue(req, kCookie));
     Send(res, LogoutPage());
 }
