@@ -1,7 +1,6 @@
 #include "app/SelfUpdate.h"
 
 #include "app/Download.h"
-#include "app/HelperFiles.h"
 #include "app/IniFile.h"
 #include "app/NoticeMail.h"
 #include "app/ProcessLaunch.h"

@@ -258,6 +258,25 @@ TEST_F(ServiceUpdate, WatchdogRevivesAKilledProgramButNotOneAboutToRestart)
     TerminateProcess(watchdog);
 }
 
+TEST_F(ServiceUpdate, RunningWatchdogIsStoppedReplacedAndStartedAgain)
+{
+    WatchdogToggle();
+    const pid_t before = WatchdogProcess;
+    ASSERT_NE(before, 0);
+    const std::string published = folder.Read("Bin/PellagoChecker.exe") + "\n# watchdog 2\n";
+    ASSERT_TRUE(sim.Put("/_control/service/files/Bin/PellagoChecker.exe", published).ok());
+    ASSERT_TRUE(FetchAccountTemplate()) << LogDump();
+    EXPECT_TRUE(LoggedLine("[Bin] PellagoCheckerを一時停止します"));
+    EXPECT_TRUE(LoggedLine("[Bin] PellagoChecker.exe の置換に成功"));
+    EXPECT_TRUE(LoggedLine("[Bin] PellagoCheckerを再開します"));
+    EXPECT_EQ(folder.Read("Bin/PellagoChecker.exe"), published);
+    EXPECT_NE(WatchdogProcess, 0);
+    EXPECT_NE(WatchdogProcess, before);
+    EXPECT_FALSE(Alive(before));
+    EXPECT_TRUE(Alive(WatchdogProcess));
+    WatchdogToggle();
+}
+
 TEST_F(ServiceUpdate, WatchdogToggleStartsAndStopsTheChecker)
 {
     WatchdogToggle();

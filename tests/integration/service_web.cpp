@@ -114,6 +114,36 @@ TEST_F(ServiceWeb, WebRouteFollowsTheReferenceOfTheSubscriber)
     EXPECT_EQ(folder.messages.back(), "Error! シグナルサーバーに繋がりません。\r\nユーザーネーム、パスワードを再確認してください");
 }
 
+TEST_F(ServiceWeb, ManualReceiveAsksWhetherToTradeNow)
+{
+    bool answer = true;
+    ServiceHooks hooks;
+    hooks.askOkCancel = [&](const std::string& caption, const std::string& text) {
+        EXPECT_EQ(caption, "確認");
+        EXPECT_EQ(text, "■ 新しいシグナルを受信しました。\r\n引き続き自動売買を行いますか?");
+        return answer;
+    };
+    SetServiceHooks(hooks);
+    ServiceSettings demo;
+    demo.demoMode = true;
+    int forced = 0;
+
+    PublishDemoSignal(SignalXml("0401.xml"));
+    EXPECT_TRUE(ReceiveSignalByHand(demo, [&] { ++forced; }));
+    EXPECT_EQ(forced, 1);
+    EXPECT_TRUE(LoggedLine("シグナル受信中..."));
+
+    answer = false;
+    PublishDemoSignal(SignalXml("0402.xml"));
+    EXPECT_TRUE(ReceiveSignalByHand(demo, [&] { ++forced; }));
+    EXPECT_EQ(forced, 1);
+    EXPECT_EQ(folder.messages.back(), "後ほど、「強制的に自動売買を実行」を行ってください。\r\n"
+                                      "行わない場合、次回シグナルを受信した時にまとめて自動売買を行います");
+
+    EXPECT_FALSE(ReceiveSignalByHand(demo, [&] { ++forced; })); // nothing new: no question
+    EXPECT_EQ(forced, 1);
+}
+
 TEST_F(ServiceWeb, BadAnswersFailTheCheckAndWriteNothing)
 {
     struct Case {

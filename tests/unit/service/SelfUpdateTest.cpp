@@ -275,3 +275,13 @@ TEST_F(ProgramFolderTest, LoginTestWithDifferentPasswordsOnlyShowsTheMessage)
     EXPECT_EQ(messages, std::vector<std::string>{"パスワード欄と、パスワード(確認)欄との値が一致しません。\r\n再入力してください"});
     EXPECT_TRUE(Logged().empty());
 }
+
+TEST_F(ProgramFolderTest, SignalCheckDoesNotRunTwiceAtOnce)
+{
+    SignalCheckBusy = true;
+    ServiceSettings demo;
+    demo.demoMode = true;
+    EXPECT_FALSE(CheckSignal(demo));
+    EXPECT_TRUE(Logged().empty());
+    EXPECT_TRUE(SignalCheckBusy); // the running check still owns the flag
+}
