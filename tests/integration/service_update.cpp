@@ -9,6 +9,7 @@
 
 #include "ServiceKit.h"
 
+#include "app/FunctionChecks.h"
 #include "app/HelperFiles.h"
 #include "app/IniFile.h"
 #include "app/ProcessLaunch.h"
@@ -213,6 +214,34 @@ TEST_F(ServiceUpdate, ReplaceThatNeverActsEndsInTheTimeOut)
     EXPECT_TRUE(LoggedLine("Updateはダウンロードまで成功しましたが、置き換えに失敗しました。"));
     EXPECT_EQ(ReadIniString(SettingsIniPath(), "AutoUpdate", "CheckVersion"), "1");
     EXPECT_NE(folder.Read("pellago"), "new program");
+}
+
+TEST_F(ServiceUpdate, FunctionChecksInstallWhateverIsPublishedAndHandOverToTheHelpers)
+{
+    folder.Write("Bin/replace.exe", "#!/bin/sh\nexit 0\n");
+    fs::permissions(folder.Path("Bin/replace.exe"), fs::perms::owner_all);
+    ASSERT_TRUE(sim.Put("/_control/service/files/Pellago.bin", "same version, new file").ok());
+    ASSERT_TRUE(FetchAccountTemplate()) << LogDump();
+    int closed = 0;
+    int terminated = 0;
+    ServiceHooks hooks;
+    hooks.closeSettingsPanel = [&] { ++closed; };
+    hooks.terminateProgram = [&] { ++terminated; };
+    hooks.startReplaceWait = [](int) {};
+    SetServiceHooks(hooks);
+
+    RunUpdateTest();
+    EXPECT_EQ(closed, 1);
+    EXPECT_TRUE(LoggedLine("■アップデートテストを実行します"));
+    EXPECT_TRUE(LoggedLine("[AutoUpdate] 最新version 1.0271 のダウンロードに成功。再起動します"));
+    EXPECT_TRUE(Replacing);
+    EXPECT_EQ(folder.Read("Bin/Pellago.bin"), "same version, new file");
+    EXPECT_EQ(ReadIniString(SettingsIniPath(), "AutoUpdate", "CheckVersion"), std::nullopt);
+
+    RunRevivalTest();
+    EXPECT_EQ(terminated, 1);
+    EXPECT_NE(WatchdogProcess, 0);
+    WatchdogToggle();
 }
 
 TEST_F(ServiceUpdate, ReExeRunsTheCommandAfterItsDelay)
