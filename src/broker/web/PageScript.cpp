@@ -40,15 +40,16 @@ const char* const kPrelude = R"JS(
     return G.list[i];
   }
   try {
-    return {ok: true, v: (function() {
+    return JSON.stringify({ok: true, v: (function() {
 )JS";
 
 const char* const kEpilogue = R"JS(
-    })()};
+    })()});
   } catch (e) {
-    return {ok: false, e: String(e && e.message ? e.message : e)};
+    return JSON.stringify({ok: false, e: String(e && e.message ? e.message : e)});
   }
-})JS";
+})
+)JS";
 
 } // namespace
 
@@ -79,13 +80,14 @@ QString DomScript(const QString& body, const QJsonArray& arguments) {
 QString EvaluationScript(const QString& source) {
     const QString args = QString::fromUtf8(QJsonDocument(QJsonArray{source}).toJson(QJsonDocument::Compact));
     return QStringLiteral("(function(A) { try { var v = (0, eval)(A[0]);"
-                          " return {ok: true, v: v == null ? '' : String(v)}; }"
-                          " catch (e) { return {ok: false, e: String(e && e.message ? e.message : e)}; } })(") +
+                          " return JSON.stringify({ok: true, v: v == null ? '' : String(v)}); }"
+                          " catch (e) { return JSON.stringify({ok: false, e: String(e && e.message ? e.message : e)}); } })(") +
            args + ")";
 }
 
 QVariant DomResult(const QVariant& result) {
-    const QVariantMap map = result.toMap();
+    // Results travel as JSON text: the engine hands objects over unreliably.
+    const QVariantMap map = QJsonDocument::fromJson(result.toString().toUtf8()).toVariant().toMap();
     if (map.value("ok").toBool()) return map.value("v");
     const QString error = map.contains("e") ? map.value("e").toString() : QStringLiteral("no result");
     throw BrowserError("page script failed: " + error.toStdString());

@@ -15,7 +15,7 @@ QVariant RunScriptAndWait(QWebEnginePage& page, const QString& script, quint32 w
 // Wraps the body of a DOM operation (a function body that may `return`)
 // with the element registry and error capture. The body sees its arguments
 // as the array A and the helpers ref(element), refs(collection) and
-// el(handle). The script's value is {ok, v} or {ok: false, e}.
+// el(handle). The script's value is the JSON text of {ok, v} or {ok: false, e}.
 QString DomScript(const QString& body, const QJsonArray& arguments);
 
 // Evaluates source text in the page's own script world (its variables in

@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QVBoxLayout>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -21,6 +22,8 @@ namespace {
 constexpr int kDomTimeoutMs = 10000;
 // The ready state is polled during waits; a stuck page must not hold the poll long.
 constexpr int kReadyStateTimeoutMs = 2000;
+// The network error of a load that was stopped or replaced by another.
+constexpr int kAbortedError = -3;
 constexpr int kOwnWindowWidth = 800;
 constexpr int kOwnWindowHeight = 1000;
 
@@ -52,8 +55,8 @@ QtBrowser::QtBrowser(const BrowserPlacement& placement)
     settings->setDefaultTextEncoding(QStringLiteral("Shift_JIS"));
     settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
     settings->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
-    // A failed load leaves an empty page, which the session's wait treats as
-    // a server error and reloads.
+    // A load that fails shows our own error page (ShowLoadFailure), whose
+    // text the session's wait knows; a server's empty answer stays empty.
     settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     ConnectEvents();
     PlaceView(placement);
@@ -74,12 +77,32 @@ void QtBrowser::ConnectEvents() {
         Notify(events_.onDownloadComplete);
         Notify(events_.onDocumentComplete, LocationUrl());
     });
+    QObject::connect(page, &QWebEnginePage::loadingChanged, page, [this](const QWebEngineLoadingInfo& info) {
+        // Loading the error page itself (a data: address) keeps the failure.
+        if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus && info.url() != failedUrl_ &&
+            info.url().scheme() != QLatin1String("data"))
+            failedUrl_.clear();
+        // Network failures only: an HTTP error has the server's page, and an
+        // aborted load (stop, or a newer navigation) is no failure.
+        if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus &&
+            info.errorDomain() != QWebEngineLoadingInfo::HttpStatusCodeDomain && info.errorCode() != kAbortedError)
+            ShowLoadFailure(info.url(), info.errorString());
+    });
     // Pages that open a window of their own continue in this one.
     QObject::connect(page, &QWebEnginePage::newWindowRequested, page,
                      [page](QWebEngineNewWindowRequest& request) { page->load(request.requestedUrl()); });
     page->setNavigationHandler([this](const std::string& url, bool mainFrame, bool& cancel) {
         Notify(events_.onBeforeNavigate, url, mainFrame, cancel);
     });
+}
+
+void QtBrowser::ShowLoadFailure(const QUrl& url, const QString& reason) {
+    failedUrl_ = url;
+    const QString address = url.toString().toHtmlEscaped();
+    page_->setHtml(QStringLiteral("<html><head><meta charset=\"utf-8\"><title>ページを表示できません</title></head>"
+                                  "<body><h1>ページを表示できません</h1><p>%1</p><p>%2</p></body></html>")
+                       .arg(address, reason.toHtmlEscaped()),
+                   url);
 }
 
 void QtBrowser::PlaceView(const BrowserPlacement& placement) {
@@ -128,7 +151,12 @@ std::string QtBrowser::ReadyState() {
 
 void QtBrowser::Stop() { page_->triggerAction(QWebEnginePage::Stop); }
 
-void QtBrowser::Reload() { page_->triggerAction(QWebEnginePage::ReloadAndBypassCache); }
+void QtBrowser::Reload() {
+    if (!failedUrl_.isEmpty())
+        page_->load(failedUrl_);
+    else
+        page_->triggerAction(QWebEnginePage::ReloadAndBypassCache);
+}
 
 void QtBrowser::GoBack() { page_->triggerAction(QWebEnginePage::Back); }
 

@@ -6,6 +6,7 @@
 
 #include <QJsonArray>
 #include <QPointer>
+#include <QUrl>
 #include <QVariant>
 
 #include <memory>
@@ -71,6 +72,7 @@ public:
 
 private:
     void ConnectEvents();
+    void ShowLoadFailure(const QUrl& url, const QString& reason);
     void PlaceView(const BrowserPlacement& placement);
     QVariant Dom(const QString& body, const QJsonArray& arguments, int timeoutMs);
     QVariant Dom(const QString& body, const QJsonArray& arguments = {});
@@ -83,4 +85,7 @@ private:
     std::unique_ptr<QWidget> window_;
     QPointer<QWebEngineView> view_;
     BrowserEvents events_;
+    // The address whose load failed and whose error page is shown; a reload
+    // asks the server for it again.
+    QUrl failedUrl_;
 };
