@@ -86,12 +86,15 @@ TEST_F(LionFxAdapter, LogsOnAgainAfterTheSiteEndedTheSession) {
     EXPECT_FALSE(session->EnumUnits(units)) << "the menu is gone with the session";
 
     rig.log.clear();
+    rig.detail.clear();
     EXPECT_TRUE(session->LogOnAndCheck());
+    EXPECT_TRUE(Logged("ログインを試みます … 1回目"));
     EXPECT_TRUE(rig.DetailContains("JSESSIONID=")) << "the cookie of the ended session is reported";
-    ASSERT_TRUE(session->EnumUnits(units));
-    ASSERT_EQ(units.size(), 1u);
-    EXPECT_EQ(units[0].Pair, "EURUSD");
-    EXPECT_EQ(units[0].Lots, -1);
+    EXPECT_EQ(session->Balance, 1234567);
+    TTicketArray tickets;
+    ASSERT_TRUE(session->EnumTicket(tickets)) << "the new session walks the site again";
+    ASSERT_EQ(tickets.size(), 1u);
+    EXPECT_FALSE(tickets[0].IsBuy);
 }
 
 TEST_F(LionFxAdapter, AnOrderUnderAnEndedSessionIsUnconfirmedAndLogsOnAgain) {
