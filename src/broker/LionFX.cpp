@@ -44,6 +44,7 @@ TLionFXAPI::TLionFXAPI(const TSessionSettings& settings) : TTradeApiBase(setting
 
 bool TLionFXAPI::LogOn(const std::string& user, const std::string& password) {
     DetailLog("■■ LogOn In");
+    if (!WebBrowser) return false;
     try {
         bool loggedOn = false;
         for (int attempt = 1; attempt <= RetryLimit + 10 && !loggedOn; ++attempt) {
