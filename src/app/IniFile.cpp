@@ -63,10 +63,12 @@ std::optional<std::string> ReadIniString(const std::string& file, const std::str
     return std::nullopt;
 }
 
-bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
-                    const std::string& value)
+namespace {
+
+// Sets one value in the file's lines, adding section and key as needed.
+void SetIniValue(std::vector<std::string>& lines, const std::string& section, const std::string& key,
+                 const std::string& value)
 {
-    std::vector<std::string> lines = ReadLines(file);
     const std::string entry = key + "=" + value;
     bool inSection = false;
     std::size_t sectionEnd = lines.size();
@@ -100,8 +102,31 @@ bool WriteIniString(const std::string& file, const std::string& section, const s
         lines.push_back("[" + section + "]");
         lines.push_back(entry);
     }
+}
+
+bool SaveLines(const std::string& file, const std::vector<std::string>& lines)
+{
     std::string text;
     for (const auto& line : lines)
         text += line + "\n";
     return SaveFileAtomically(file, text);
+}
+
+} // namespace
+
+bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
+                    const std::string& value)
+{
+    std::vector<std::string> lines = ReadLines(file);
+    SetIniValue(lines, section, key, value);
+    return SaveLines(file, lines);
+}
+
+bool WriteIniStrings(const std::string& file, const std::string& section,
+                     const std::vector<std::pair<std::string, std::string>>& values)
+{
+    std::vector<std::string> lines = ReadLines(file);
+    for (const auto& [key, value] : values)
+        SetIniValue(lines, section, key, value);
+    return SaveLines(file, lines);
 }

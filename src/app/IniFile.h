@@ -5,6 +5,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 // The value, or nothing when the file, the section or the key is missing.
 std::optional<std::string> ReadIniString(const std::string& file, const std::string& section,
@@ -13,3 +15,7 @@ std::optional<std::string> ReadIniString(const std::string& file, const std::str
 // atomically. True on success.
 bool WriteIniString(const std::string& file, const std::string& section, const std::string& key,
                     const std::string& value);
+// Several values of one section in one replacement of the file (a window's
+// whole section at exit). Keys keep the order given when they are new.
+bool WriteIniStrings(const std::string& file, const std::string& section,
+                     const std::vector<std::pair<std::string, std::string>>& values);

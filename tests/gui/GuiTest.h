@@ -16,10 +16,22 @@
 
 namespace guitest {
 
+// Service endpoints on a loopback port where nothing listens, so the
+// start-up's template fetch fails at once and never leaves the machine.
+inline void PointServiceAt(const std::string& folder, const std::string& webBase)
+{
+    testsupport::WriteFileBytes(folder + "service.conf",
+                                "web_base = " + webBase + "\nmail_host = 127.0.0.1\nmail_port = 9\n");
+}
+
 // A fresh program folder that the program's paths point into.
 struct ProgramHome {
     testsupport::ScratchDir dir;
-    ProgramHome() { SetProgramFolder(dir.path()); }
+    ProgramHome()
+    {
+        SetProgramFolder(dir.path());
+        PointServiceAt(dir.path(), "http://127.0.0.1:9");
+    }
     std::string settingsFile() const { return SettingsIniPath(); }
     void writeSettings(const std::string& text) const { testsupport::WriteFileBytes(settingsFile(), text); }
 };

@@ -21,6 +21,7 @@ constexpr int kStartTimeoutMs = 60000;
 // The built program, headless, in the given program folder.
 std::unique_ptr<QProcess> StartProgram(const std::string& home, const QStringList& extra = {})
 {
+    PointServiceAt(home, "http://127.0.0.1:9");
     auto program = std::make_unique<QProcess>();
     program->setProgram(QString::fromStdString(testsupport::BinDir() + "pellago"));
     program->setArguments(QStringList{"--home", QString::fromStdString(home), "--headless"} + extra);

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 
@@ -82,6 +83,40 @@ QStringList KeysOfSection(const std::string& path, const QString& section)
 }
 
 bool Exists(const std::string& relative) { return std::filesystem::exists(ProgramPath(relative)); }
+
+// A plain HTTP server on a free loopback port serving the files of a folder.
+class StaticSite {
+public:
+    explicit StaticSite(const std::string& folder)
+    {
+        server_.start(QStringLiteral("python3"), {"-u", "-m", "http.server", "0", "--bind", "127.0.0.1",
+                                                  "--directory", QString::fromStdString(folder)});
+        QByteArray seen;
+        testsupport::WaitUntil(
+            [&] {
+                seen += server_.readAllStandardOutput();
+                return seen.contains("port ");
+            },
+            10000);
+        port_ = seen.mid(seen.indexOf("port ") + 5).split(' ').value(0).toStdString();
+    }
+    ~StaticSite()
+    {
+        server_.kill();
+        server_.waitForFinished();
+    }
+    std::string base() const { return "http://127.0.0.1:" + port_; }
+
+private:
+    QProcess server_;
+    std::string port_;
+};
+
+const char* const kTemplate = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                              "<AccountTemplate><Accounts>"
+                              "<Account Name=\"LionFX\"><Enabled>False</Enabled></Account>"
+                              "<Account Name=\"Cosmo\"><Enabled>False</Enabled></Account>"
+                              "</Accounts><Portfolio/></AccountTemplate>\n";
 
 } // namespace
 
@@ -185,6 +220,32 @@ private slots:
         QVERIFY(LoadTextFile(ProgramPath("MailTemp/" + queued.front()), mail));
         QVERIFY(QString::fromStdString(mail).trimmed().endsWith(QStringLiteral("ver. 1.0271へのアップデートに成功")));
         QVERIFY(!MemoTexts().contains(QStringLiteral("引き続き、通常の処理を続行します")));
+    }
+
+    void startUpFillsTheBrokerListFromTheServiceTemplate()
+    {
+        ProgramHome home;
+        testsupport::ScratchDir site;
+        testsupport::WriteFileBytes(site.file("account_template.xml"), kTemplate);
+        StaticSite server(site.path());
+        PointServiceAt(home.dir.path(), server.base());
+        auto window = StartWindow();
+        QCOMPARE(window->ComboBox1->count(), 2);
+        QCOMPARE(window->ComboBox1->currentText(), QStringLiteral("LionFX"));
+        QVERIFY(window->Button3->isEnabled());
+        QVERIFY(Exists("Setting/AccountTemplate.xml"));
+    }
+
+    void startUpWithoutTheServiceLogsItAndGoesOn()
+    {
+        ProgramHome home;
+        auto window = StartWindow();
+        QCOMPARE(window->ComboBox1->count(), 0);
+        QVERIFY(!window->Button3->isEnabled());
+        const QStringList texts = MemoTexts();
+        QCOMPARE(texts.value(1),
+                 QStringLiteral("Webから業者リスト/ポートフォリオリストを取得しようとしましたが失敗しました。"));
+        QCOMPARE(texts.value(3), QStringLiteral("[Command] "));
     }
 
     void retryLineComesBeforeTheCommandLine()

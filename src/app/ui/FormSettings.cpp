@@ -26,22 +26,22 @@ int ReadInt(const SettingsFile& file, const QString& section, const QString& key
     return value < INT_MIN || value > INT_MAX ? current : static_cast<int>(value);
 }
 
-void SaveControl(SettingsFile& file, const QString& section, QWidget* control, bool scrambled)
+void SaveControl(SettingsSectionWriter& file, QWidget* control, bool scrambled)
 {
     const QString key = control->objectName();
     if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         if (scrambled)
-            file.writeBytes(section, key, AngouEncodeText(edit->text().toStdString()));
+            file.writeBytes(key, AngouEncodeText(edit->text().toStdString()));
         else
-            file.writeString(section, key, edit->text());
+            file.writeString(key, edit->text());
     } else if (auto* check = qobject_cast<QCheckBox*>(control)) {
-        file.writeBool(section, key, check->isChecked());
+        file.writeBool(key, check->isChecked());
     } else if (auto* radio = qobject_cast<RadioGroup*>(control)) {
-        file.writeInteger(section, key, radio->itemIndex());
+        file.writeInteger(key, radio->itemIndex());
     } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
-        file.writeInteger(section, key, combo->currentIndex());
+        file.writeInteger(key, combo->currentIndex());
     } else if (auto* picker = qobject_cast<QDateTimeEdit*>(control)) {
-        file.writeDateTime(section, key, picker->dateTime());
+        file.writeDateTime(key, picker->dateTime());
     }
 }
 
@@ -78,14 +78,15 @@ void LoadControl(const SettingsFile& file, const QString& section, QWidget* cont
 
 void SaveFormSettings(const QWidget& window, const StoredControls& stored, const QString& section)
 {
-    SettingsFile file;
+    SettingsSectionWriter file(section);
     const QRect bounds = window.geometry();
-    file.writeInteger(section, QStringLiteral("Top"), bounds.top());
-    file.writeInteger(section, QStringLiteral("Left"), bounds.left());
-    file.writeInteger(section, QStringLiteral("Width"), bounds.width());
-    file.writeInteger(section, QStringLiteral("Height"), bounds.height());
+    file.writeInteger(QStringLiteral("Top"), bounds.top());
+    file.writeInteger(QStringLiteral("Left"), bounds.left());
+    file.writeInteger(QStringLiteral("Width"), bounds.width());
+    file.writeInteger(QStringLiteral("Height"), bounds.height());
     for (QWidget* control : stored.controls)
-        SaveControl(file, section, control, IsScrambled(stored, control));
+        SaveControl(file, control, IsScrambled(stored, control));
+    file.save();
 }
 
 void LoadFormSettings(QWidget& window, const StoredControls& stored, const QString& section)

@@ -4,10 +4,13 @@
 #include "app/base/Log.h"
 #include "app/ProcessLaunch.h"
 #include "app/ProxySetting.h"
+#include "app/ServiceContext.h"
 #include "platform/SingleInstance.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QCoreApplication>
 #include <QMessageBox>
@@ -24,12 +27,17 @@ TPellagoForm::TPellagoForm(const StartOptions& options, QWidget* parent)
     // Every network operation takes the proxy choice of the moment.
     SetProxySettingProvider(
         [this] { return TProxySetting{CheckBox17->isChecked(), Edit11->text().trimmed().toStdString()}; });
+    ServiceHooks hooks;
+    hooks.setStatusText = [this](const std::string& text) { SetStatusText(QString::fromStdString(text)); };
+    hooks.templateFetched = [this](const std::vector<std::string>& brokers) { FillBrokerList(brokers); };
+    SetServiceHooks(hooks);
     RunStartUpSequence();
 }
 
 TPellagoForm::~TPellagoForm()
 {
     SaveSettingsOnDestroy();
+    SetServiceHooks({});
     SetProxySettingProvider({});
     SetUserMessageSink({});
     SetLogObserver({});
@@ -47,6 +55,16 @@ void TPellagoForm::ShowUserMessageBox(const std::string& text)
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();
+}
+
+void TPellagoForm::FillBrokerList(const std::vector<std::string>& brokers)
+{
+    ComboBox1->clear();
+    for (const std::string& broker : brokers)
+        ComboBox1->addItem(QString::fromStdString(broker));
+    ComboBox1->setCurrentIndex(brokers.empty() ? -1 : 0);
+    if (!IsTabLocked(TabSheet3))
+        Button3->setEnabled(!brokers.empty());
 }
 
 void TPellagoForm::HandOver()

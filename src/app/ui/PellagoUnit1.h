@@ -224,6 +224,9 @@ public:
     void SetStatusText(const QString& text);
     QString StatusText() const;
 
+    // The broker entries of the fetched template, for a new account.
+    void FillBrokerList(const std::vector<std::string>& brokers);
+
     // A second start asked this one to come to the front.
     void HandOver();
     // Closes the window and ends the message loop (also without a window).

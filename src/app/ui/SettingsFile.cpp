@@ -59,22 +59,28 @@ void SettingsFile::writeBytes(const QString& section, const QString& key, const 
     WriteIniString(path_, section.toStdString(), key.toStdString(), bytes);
 }
 
-void SettingsFile::writeString(const QString& section, const QString& key, const QString& value)
+SettingsSectionWriter::SettingsSectionWriter(const QString& section) : section_(section.toStdString()) {}
+
+void SettingsSectionWriter::writeBytes(const QString& key, const std::string& bytes)
 {
-    writeBytes(section, key, value.toStdString());
+    values_.emplace_back(key.toStdString(), bytes);
 }
 
-void SettingsFile::writeInteger(const QString& section, const QString& key, long long value)
+void SettingsSectionWriter::writeString(const QString& key, const QString& value)
 {
-    writeBytes(section, key, std::to_string(value));
+    writeBytes(key, value.toStdString());
 }
 
-void SettingsFile::writeBool(const QString& section, const QString& key, bool value)
+void SettingsSectionWriter::writeInteger(const QString& key, long long value)
 {
-    writeBytes(section, key, value ? "1" : "0");
+    writeBytes(key, std::to_string(value));
 }
 
-void SettingsFile::writeDateTime(const QString& section, const QString& key, const QDateTime& value)
+void SettingsSectionWriter::writeBool(const QString& key, bool value) { writeBytes(key, value ? "1" : "0"); }
+
+void SettingsSectionWriter::writeDateTime(const QString& key, const QDateTime& value)
 {
-    writeString(section, key, value.toString(kDateTimeFormat));
+    writeString(key, value.toString(kDateTimeFormat));
 }
+
+bool SettingsSectionWriter::save() const { return WriteIniStrings(SettingsIniPath(), section_, values_); }

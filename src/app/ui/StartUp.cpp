@@ -4,6 +4,7 @@
 #include "app/ui/PellagoUnit1.h"
 
 #include "app/SelfUpdate.h"
+#include "app/TemplateFetch.h"
 #include "app/base/AkUnit.h"
 #include "app/base/Log.h"
 #include "app/ui/FormSettings.h"
@@ -40,6 +41,7 @@ void TPellagoForm::RunStartUpSequence()
     setWindowTitle(caption);
     AddLog(caption.toStdString());
 
+    FetchAccountTemplate();
     ReportPreviousRun();
     if (AutoRetryCount > 0)
         AddLog("■ " + std::to_string(AutoRetryCount) + "回目のリトライ起動です");
