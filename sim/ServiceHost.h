@@ -6,7 +6,7 @@
 // and its control routes under /_control/service/:
 //   POST demo_signal (body: the XML)      PUT signals/<name> (body: the XML)
 //   POST subscribers {"id","password","signal"}
-//   POST version {"version"} (body-less; "" drops the record)
+//   POST version {"version"} ("" drops the version record)
 //   PUT  files/<path> (body: the bytes)   DELETE files/<path>
 //   PUT  template_base (body: brokers and portfolios)
 //   PUT  account_template (body served as is)   DELETE account_template
