@@ -5,7 +5,9 @@
 
 #include "app/ui/PellagoUnit1.h"
 
+#include "app/SignalReception.h"
 #include "app/base/AkUnit.h"
+#include "app/ui/AutoTradeWiring.h"
 #include "app/ui/RadioGroup.h"
 
 #include <QCheckBox>
@@ -13,7 +15,6 @@
 #include <QDateTimeEdit>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -22,10 +23,6 @@ namespace {
 
 const QString kWakeFromSuspend = QStringLiteral("毎朝　　　　　　　　にサスペンドから復帰する");
 const QString kWakeFromHibernate = QStringLiteral("毎朝　　　　　　　　に休止状態から復帰する");
-
-constexpr int kFirstTickInterval = 5000;
-constexpr int kNormalInterval = 180000;
-constexpr int kDemoInterval = 600000;
 
 } // namespace
 
@@ -158,21 +155,13 @@ void TPellagoForm::CheckBox10Click()
 {
     const bool demo = CheckBox10->isChecked();
     const bool hasLogin = !Edit1->text().isEmpty() || !Edit2->text().isEmpty() || !Edit6->text().isEmpty();
-    if (demo && hasLogin && isVisible()) {
-        QMessageBox ask(QMessageBox::Warning, QStringLiteral("ご注意！"),
-                        QStringLiteral("このままDemoモードにしますか？\n\n"
-                                       "もし、すでに正規版としてご使用中の場合\n"
-                                       "一度Demoモードにすると、次回シグナル受信まで正規版のポートフォリオは使用できなくなります。\n\n"
-                                       "よろしいですか？"),
-                        QMessageBox::Ok | QMessageBox::Cancel, this);
-        if (ask.exec() != QMessageBox::Ok) {
-            CheckBox10->setChecked(false);
-            return;
-        }
+    const DemoModeDecision decision = DemoModeRule(demo, hasLogin, isVisible(), AutoTrade().Timer().Interval());
+    if (decision.uncheck) {
+        CheckBox10->setChecked(false);
+        return;
     }
     ApplyDemoRule();
-    if (AutoTradeTimer->interval() != kFirstTickInterval)
-        AutoTradeTimer->setInterval(demo ? kDemoInterval : kNormalInterval);
+    AutoTrade().Cycle().DemoModeChanged(demo);
 }
 
 void TPellagoForm::CheckBox12Click()

@@ -5,6 +5,8 @@
 #include "app/ProcessLaunch.h"
 #include "app/ProxySetting.h"
 #include "app/ServiceContext.h"
+#include "app/ui/AutoTradeWiring.h"
+#include "app/ui/ServiceWiring.h"
 #include "platform/SingleInstance.h"
 
 #include <QCheckBox>
@@ -31,6 +33,8 @@ TPellagoForm::TPellagoForm(const StartOptions& options, QWidget* parent)
     hooks.setStatusText = [this](const std::string& text) { SetStatusText(QString::fromStdString(text)); };
     hooks.templateFetched = [this](const std::vector<std::string>& brokers) { FillBrokerList(brokers); };
     SetServiceHooks(hooks);
+    autoTrade_ = new AutoTradeWiring(*this);
+    ConnectServiceControls(*this, *autoTrade_);
     RunStartUpSequence();
 }
 

@@ -34,6 +34,8 @@ class QTimer;
 class QTreeWidget;
 class QWebEngineView;
 class RadioGroup;
+class AutoTradeWiring;
+struct ServiceSettings;
 
 class TPellagoForm : public QMainWindow {
     Q_OBJECT
@@ -232,6 +234,13 @@ public:
     // Closes the window and ends the message loop (also without a window).
     void CloseProgram();
 
+    // --- Trading (AutoTradeWiring.cpp, RunAutoTrade.cpp, ServiceWiring.cpp) ----
+    AutoTradeWiring& AutoTrade() const { return *autoTrade_; }
+    // The trade run on the newest signal file (byHand: Button5).
+    bool RunAutoTrade(bool byHand);
+    // The user tab's values as the service operations take them.
+    ServiceSettings CurrentServiceSettings() const;
+
     bool Headless() const { return options_.headless; }
     const StartOptions& Options() const { return options_; }
     // The controls of section "Main", in the order they are saved and loaded.
@@ -296,7 +305,10 @@ private:
     void ShowMemoAtBottom();
     void ShowUserMessageBox(const std::string& text);
 
+    bool TradeNewestSignal();
+
     StartOptions options_;
+    AutoTradeWiring* autoTrade_ = nullptr; // a child object, created before the start-up
     StoredControls stored_;
     std::set<QWidget*> lockedTabs_;
     bool settingsPanelOpen_ = false;

@@ -5,6 +5,7 @@
 #include "app/ui/PellagoContactUnit.h"
 #include "app/ui/PellagoLicenseUnit.h"
 #include "app/ui/PellagoUnit1.h"
+#include "app/ui/ProgramEnvironment.h"
 #include "app/ui/TerminationSignals.h"
 #include "platform/SingleInstance.h"
 
@@ -72,7 +73,10 @@ int main(int argc, char** argv)
     if (!Parse(ArgumentsOf(QCoreApplication::arguments()), options))
         return 2;
 
-    SetProgramFolder(ChooseProgramFolder(options).toStdString());
+    const QString home = ChooseProgramFolder(options);
+    SetProgramFolder(home.toStdString());
+    ExportProgramHome(home);
+    ApplyTestClockOffset();
     SetMessagePump([] { QCoreApplication::processEvents(); });
 
     SingleInstance instance(QString::fromStdString(ProgramFolder()));

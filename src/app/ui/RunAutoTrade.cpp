@@ -1,0 +1,112 @@
+// The trade run at window level: the window leaves the tray and shows the
+// activity log for the run, the newest signal file is traded on every
+// enabled account, and whatever happens the window is put back as it was.
+
+#include "app/ui/PellagoUnit1.h"
+
+#include "app/ProxySetting.h"
+#include "app/base/AkUnit.h"
+#include "app/base/Log.h"
+#include "app/ui/RadioGroup.h"
+#include "broker/DialogWatchdog.h"
+#include "broker/ProgramAdapters.h"
+#include "broker/web/BrowserHost.h"
+#include "broker/web/QtBrowserFactory.h"
+#include "trading/RunUpdateAccount.h"
+#include "trading/SignalFiles.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <exception>
+#include <filesystem>
+
+namespace {
+
+constexpr int kActivityLogMode = 1;
+
+// "■ 最新のシグナル AutoTrade/SignalLog/2025\0105.xmlを元に": where the file
+// lies, relative to the program folder, then its name.
+std::string SignalFileLine(const std::string& signalPath)
+{
+    const std::filesystem::path path(signalPath);
+    std::string folder = path.parent_path().generic_string();
+    if (folder.rfind(ProgramFolder(), 0) == 0)
+        folder.erase(0, ProgramFolder().size());
+    return "■ 最新のシグナル " + folder + "\\" + path.filename().string() + "を元に";
+}
+
+BrowserDialogAnswer AnswerDialog(const BrowserDialog& dialog)
+{
+    return ProgramDialogWatchdog().Answer(dialog);
+}
+
+} // namespace
+
+bool TPellagoForm::RunAutoTrade(bool byHand)
+{
+    // A window of a program with a display is hidden only in the tray.
+    const bool leftTray = !Headless() && isHidden();
+    if (leftTray)
+        show();
+    const int logMode = RadioGroup1->itemIndex();
+    if (byHand)
+        LockForRun(false, kActivityLogMode);
+    else
+        RadioGroup1->setItemIndex(kActivityLogMode);
+
+    bool ok = false;
+    try {
+        ok = TradeNewestSignal();
+    } catch (const std::exception& error) {
+        AddDetailLog(std::string("■■RunAutoTrade Error! ") + error.what());
+    } catch (...) {
+        AddDetailLog("■■RunAutoTrade Error!");
+    }
+
+    if (byHand)
+        LockForRun(true, logMode);
+    else
+        RadioGroup1->setItemIndex(logMode);
+    DrawHtmlTimer->start();
+    if (leftTray)
+        hide();
+    return ok;
+}
+
+bool TPellagoForm::TradeNewestSignal()
+{
+    const std::string signalPath = LatestSignalFile();
+    if (signalPath.empty()) {
+        AddLog("まだシグナルを一度も受信していませんので、自動売買はできません");
+        return true;
+    }
+    AddLog(SignalFileLine(signalPath));
+    AddLog("■ 自動売買を実行します");
+
+    static const TAdapterFactory adapters = ProgramAdapterFactory();
+    QtBrowserFactory browsers(AnswerDialog);
+    BrowserHost host{this};
+    const TProxySetting proxy = GetProxySetting();
+
+    TRunUpdateAccountSetup setup;
+    setup.CancelFlag = &CancelRequested;
+    setup.RealMode = !CheckBox10->isChecked();
+    setup.Sessions.Adapters = &adapters;
+    setup.Sessions.Browsers = &browsers;
+    // The developer switch gives every session a browser window of its own.
+    setup.Sessions.Host = CheckBox8->isChecked() ? nullptr : &host;
+    setup.Sessions.Watchdog = [](bool reloading) { ProgramDialogWatchdog().SetEnabled(reloading); };
+    setup.Sessions.Proxy = TSessionProxy{proxy.UseProxy, proxy.Address};
+    setup.ActivityLog = [](const std::string& text) { AddLog(text); };
+    setup.DetailLog = [](const std::string& text) { AddDetailLog(text); };
+    setup.ShowCancelButton = [this](bool shown) {
+        CancelButton->setEnabled(shown);
+        CancelButton->setVisible(shown);
+        if (shown)
+            CancelButton->raise();
+    };
+    setup.ResetWatchdogClicks = [] { ProgramDialogWatchdog().ResetAttempts(); };
+    return RunUpdateAccount(signalPath, AccountXmlPath, setup);
+}
