@@ -67,7 +67,10 @@ std::string ExpandPlaceholders(std::string text, const std::string& baseUrl)
     return text;
 }
 
-std::string BrokerEntry(const std::string& label, const std::string& logOnPath, int unitSize)
+// counterTradeIsClose: an opposite order closes positions at this broker, so
+// the adjustment only ever opens (LionFX).
+std::string BrokerEntry(const std::string& label, const std::string& logOnPath, int unitSize,
+                        bool counterTradeIsClose)
 {
     return "    <Account Name=\"" + label + "\">\n"
            "      <Enabled>False</Enabled>\n"
@@ -81,7 +84,7 @@ std::string BrokerEntry(const std::string& label, const std::string& logOnPath, 
            "      <MinLotSize>1</MinLotSize>\n"
            "      <MaxLotSize>100</MaxLotSize>\n"
            "      <Slippage>10</Slippage>\n"
-           "      <CounterTradeIsClose>False</CounterTradeIsClose>\n"
+           "      <CounterTradeIsClose>Replace::" + (counterTradeIsClose ? "True" : "False") + "</CounterTradeIsClose>\n"
            "      <AutoModelCase>False</AutoModelCase>\n"
            "      <AutoModelRatio>1</AutoModelRatio>\n"
            "      <VirtualBalanceMode>False</VirtualBalanceMode>\n"
@@ -132,7 +135,7 @@ std::string BuiltInTemplateBase()
            "    </Group>\n"
            "  </Portfolio>\n"
            "  <Accounts>\n" +
-           BrokerEntry("LionFX", "/lionfx/Login.do", 10000) +
+           BrokerEntry("LionFX", "/lionfx/Login.do", 10000, true) +
            "  </Accounts>\n"
            "</AccountTemplate>\n";
 }
