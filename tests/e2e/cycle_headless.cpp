@@ -1,0 +1,202 @@
+// The unattended program end to end: `pellago --home DIR --headless --once
+// auto` in a scratch program folder against pellago-sim. One tick receives
+// the demo signal, trades the LionFX account to its targets and records the
+// run; with the log-on refused it records the failure for the retry.
+
+#include "app/IniFile.h"
+#include "app/MarketCalendar.h"
+#include "app/base/Clock.h"
+#include "support/SimServer.h"
+#include "support/TestSupport.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+
+using testsupport::BinDir;
+using testsupport::ReadFileBytes;
+using testsupport::ScratchDir;
+using testsupport::SimServer;
+using testsupport::WriteFileBytes;
+
+namespace {
+
+constexpr long long kDaySeconds = 24 * 60 * 60;
+constexpr int kRunTimeoutMs = 240000;
+
+// The program's clock is moved back by whole days until the market is open,
+// so the run trades on any real date (a weekend included).
+long long MarketOpenOffset()
+{
+    long long offset = 0;
+    for (int days = 0; days <= 3; ++days) {
+        SetClockSource([days] { return std::chrono::system_clock::now() - std::chrono::hours(24 * days); });
+        const bool open = IsMarketOpen();
+        if (open) {
+            offset = -days * kDaySeconds;
+            break;
+        }
+    }
+    SetClockSource({});
+    return offset;
+}
+
+DateTime ProgramNow(long long offset)
+{
+    return ToLocal(std::chrono::system_clock::now() + std::chrono::seconds(offset));
+}
+
+std::string Two(int value)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "%02d", value);
+    return text;
+}
+
+// USDJPY: 2 of 2 slots long (strength 1); EURJPY: 1 of 2 short (-0.5).
+std::string DemoSignal(const DateTime& day)
+{
+    return "<PellagoSignal>\n  <FileName>" + Two(day.month) + Two(day.day) +
+           ".xml</FileName>\n"
+           "  <HoldPositionSummary>\n"
+           "    <USDJPY><Breakout UseSystemCount=\"2\" PositionCount=\"2\"/></USDJPY>\n"
+           "    <EURJPY><Breakout UseSystemCount=\"2\" PositionCount=\"-1\"/></EURJPY>\n"
+           "  </HoldPositionSummary>\n"
+           "  <HoldPosition/>\n"
+           "</PellagoSignal>\n";
+}
+
+struct RunResult {
+    int exitCode = -1;
+    std::string output;
+};
+
+class CycleHeadless : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        sim = new SimServer;
+        ASSERT_TRUE(sim->Running());
+        ASSERT_TRUE(sim->Post("/_control/prices", R"({"moving":false})").ok());
+    }
+    static void TearDownTestSuite() { delete sim; }
+
+    void SetUp() override
+    {
+        account = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        offset = MarketOpenOffset();
+        ASSERT_TRUE(sim->Post("/_control/service/demo_signal", DemoSignal(ProgramNow(offset))).ok());
+        ASSERT_TRUE(sim->CreateAccount(R"({"family":"lionfx","id":")" + account +
+                                       R"(","password":"pw","deposit":1000000})"));
+        WriteFileBytes(home.file("service.conf"),
+                       "web_base = " + sim->Url("") + "\nmail_host = 127.0.0.1\nmail_port = 9\n");
+        WriteFileBytes(home.file("pellago.ini"), "[Main]\r\nCheckBox10=1\r\n");
+        std::filesystem::create_directories(home.file("AutoTrade"));
+        WriteFileBytes(home.file("AutoTrade/Licensed"), "");
+    }
+
+    // The account as the account screen adds it, with leverage 3 everywhere.
+    void AddAccount(const std::string& password)
+    {
+        QProcess tool;
+        tool.start(QString::fromStdString(BinDir() + "pellago-demo-account"),
+                   {"--home", QString::fromStdString(home.path()), "--broker", "LionFX", "--user",
+                    QString::fromStdString(account), "--password", QString::fromStdString(password),
+                    "--leverage", "3"});
+        ASSERT_TRUE(tool.waitForFinished(60000));
+        ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    }
+
+    RunResult RunOnce()
+    {
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PELLAGO_TEST_CLOCK_OFFSET", QString::number(offset));
+        program.setProcessEnvironment(environment);
+        program.setProcessChannelMode(QProcess::SeparateChannels);
+        program.start(QString::fromStdString(BinDir() + "pellago"),
+                      {"--home", QString::fromStdString(home.path()), "--headless", "--once", "auto"});
+        RunResult result;
+        if (!program.waitForFinished(kRunTimeoutMs)) {
+            program.kill();
+            program.waitForFinished();
+        }
+        result.exitCode = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
+        result.output = program.readAllStandardOutput().toStdString();
+        return result;
+    }
+
+    std::string AutoTradeValue(const std::string& key) const
+    {
+        return ReadIniString(home.file("pellago.ini"), "AutoTrade", key).value_or("(missing)");
+    }
+
+    // HoldPosition/Summary of the account document: net lots per pair.
+    std::map<std::string, int> RecordedNetLots() const
+    {
+        pugi::xml_document doc;
+        EXPECT_TRUE(doc.load_file(home.file("Setting/Account.xml").c_str()));
+        std::map<std::string, int> lots;
+        const pugi::xml_node summary =
+            doc.document_element().child("Accounts").child("Account").child("Status").child("HoldPosition").child(
+                "Summary");
+        for (pugi::xml_node pair : summary.children())
+            if (const int units = pair.child("Units").text().as_int())
+                lots[pair.name()] = units;
+        return lots;
+    }
+
+    static inline SimServer* sim = nullptr;
+    ScratchDir home;
+    std::string account;
+    long long offset = 0;
+};
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+TEST_F(CycleHeadless, OneTickReceivesTheDemoSignalAndTradesTheAccountToItsTargets)
+{
+    AddAccount("pw");
+    const RunResult run = RunOnce();
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+
+    EXPECT_TRUE(Contains(run.output, "■ 新しいシグナルを受信しました // DemoSignal")) << run.output;
+    EXPECT_TRUE(Contains(run.output, "■ 自動売買は正常に終了しました")) << run.output;
+    // 1,000,000 yen x 3 / 100 / 10,000 per lot: USDJPY 3 long; EURJPY -1.5 rounds away to 2 short.
+    const std::map<std::string, int> targets{{"EURJPY", -2}, {"USDJPY", 3}};
+    EXPECT_EQ(sim->NetLots("lionfx", account), targets);
+    EXPECT_EQ(RecordedNetLots(), targets);
+
+    EXPECT_EQ(AutoTradeValue("LatestTrade"), "1");
+    EXPECT_EQ(AutoTradeValue("URetryCount"), "0");
+    const DateTime day = ProgramNow(offset);
+    const std::string snapshot =
+        "AutoTrade/AccountLog/" + std::to_string(day.year) + "/" + Two(day.month) + Two(day.day) + ".xml";
+    EXPECT_TRUE(std::filesystem::exists(home.file(snapshot))) << snapshot;
+    EXPECT_FALSE(ReadFileBytes(home.file("AutoTrade/AccountLog/Balance.csv")).empty());
+}
+
+TEST_F(CycleHeadless, ARefusedLogOnRecordsTheFailureForTheRetry)
+{
+    AddAccount("not-the-password");
+    const RunResult run = RunOnce();
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+
+    EXPECT_TRUE(Contains(run.output, "ログイン及び口座情報取得に失敗しました。(4回目)")) << run.output;
+    EXPECT_TRUE(Contains(run.output, "■ 今回、自動売買が不完全な形で終了したため、3分後に再実行します")) << run.output;
+    EXPECT_EQ(AutoTradeValue("URetryCount"), "1");
+    EXPECT_EQ(AutoTradeValue("LatestTrade"), "0");
+    EXPECT_TRUE(sim->NetLots("lionfx", account).empty());
+}
+
+} // namespace
