@@ -161,7 +161,8 @@ void TPellagoForm::CheckBox10Click()
         return;
     }
     ApplyDemoRule();
-    AutoTrade().Cycle().DemoModeChanged(demo);
+    if (decision.interval)
+        AutoTrade().Timer().SetInterval(*decision.interval);
 }
 
 void TPellagoForm::CheckBox12Click()
