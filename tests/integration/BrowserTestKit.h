@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <httplib.h>
 
+#include <chrono>
 #include <map>
 #include <mutex>
 #include <string>
@@ -53,6 +54,8 @@ public:
     }
     void Stop() {
         if (!thread_.joinable()) return;
+        // A stop that comes before the accept loop runs would be lost.
+        while (!server_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         server_.stop();
         thread_.join();
     }
