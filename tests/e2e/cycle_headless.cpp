@@ -1,7 +1,8 @@
 // The unattended program end to end: `pellago --home DIR --headless --once
 // auto` in a scratch program folder against pellago-sim. One tick receives
 // the demo signal, trades the LionFX account to its targets and records the
-// run; with the log-on refused it records the failure for the retry.
+// run; with the broker refusing every log-on it records the failure for the
+// retry.
 
 #include "app/IniFile.h"
 #include "app/MarketCalendar.h"
@@ -188,7 +189,9 @@ TEST_F(CycleHeadless, OneTickReceivesTheDemoSignalAndTradesTheAccountToItsTarget
 
 TEST_F(CycleHeadless, ARefusedLogOnRecordsTheFailureForTheRetry)
 {
-    AddAccount("not-the-password");
+    AddAccount("pw");
+    // The broker's log-on answers with its server-error page, reloads included.
+    ASSERT_TRUE(sim->AddFault(R"({"kind":"error","family":"lionfx","path":"Login.do","count":1000})"));
     const RunResult run = RunOnce();
     EXPECT_EQ(run.exitCode, 1) << run.output;
 
@@ -197,6 +200,7 @@ TEST_F(CycleHeadless, ARefusedLogOnRecordsTheFailureForTheRetry)
     EXPECT_EQ(AutoTradeValue("URetryCount"), "1");
     EXPECT_EQ(AutoTradeValue("LatestTrade"), "0");
     EXPECT_TRUE(sim->NetLots("lionfx", account).empty());
+    ASSERT_TRUE(sim->Delete("/_control/faults").ok());
 }
 
 } // namespace
