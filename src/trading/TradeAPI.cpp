@@ -100,10 +100,12 @@ TTradeAPI::AccountResult TTradeAPI::UpdateOneAccount(pugi::xml_node account,
         return AccountResult::Ok;
     }
 
-    const TSessionSettings settings = SessionSettingsFor(account, environment);
-
     bool accountOk = false;
     for (int k = 1; k <= kAttempts && !accountOk; ++k) {
+        // Read at every attempt: a password rotated by an earlier attempt is
+        // the one in force now, and logging on with the old one first would
+        // report a change again and rotate the roles back.
+        const TSessionSettings settings = SessionSettingsFor(account, environment);
         const AttemptResult result =
             Attempt(k, settings, account, accounts, accountPath, signalSummary, mode, environment);
         if (result == AttemptResult::Cancelled) return AccountResult::Cancelled;
