@@ -245,8 +245,3 @@ void AutoTradeCycle::CancelButtonClick()
     AddLog("■Cancel■ キリの良い所で中断します...");
     host_.DisableCancelButton();
 }
-
-void AutoTradeCycle::DemoModeChanged(bool demoMode)
-{
-    timer_.SetInterval(retry::IntervalAfterDemoSwitch(timer_.Interval(), demoMode));
-}

@@ -93,8 +93,6 @@ public:
     void Button8Click();      // stop automatic mode
     void Button5Click();      // force one run by hand
     void CancelButtonClick();
-    // CheckBox10 switched: the normal period follows demo mode.
-    void DemoModeChanged(bool demoMode);
 
     bool RunInProgress() const { return runInProgress_; }
 

@@ -9,13 +9,6 @@ std::int64_t PeriodFor(bool demoMode)
     return demoMode ? kDemoInterval : kNormalInterval;
 }
 
-std::int64_t IntervalAfterDemoSwitch(std::int64_t current, bool demoMode)
-{
-    if (demoMode && current == kFirstTickInterval)
-        return current;
-    return PeriodFor(demoMode);
-}
-
 std::int64_t IntervalAfterFailure(std::int64_t current, int failures)
 {
     if (current >= kCapThreshold)

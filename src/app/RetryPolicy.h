@@ -19,10 +19,6 @@ constexpr int kRebootEveryFailures = 10;
 // The period that replaces the first-tick interval.
 std::int64_t PeriodFor(bool demoMode);
 
-// Switching demo mode resets the period; in demo mode a timer still on its
-// first-tick interval keeps it.
-std::int64_t IntervalAfterDemoSwitch(std::int64_t current, bool demoMode);
-
 // Failures × 3 minutes; an interval already at the signed 32-bit limit
 // jumps to the unsigned one.
 std::int64_t IntervalAfterFailure(std::int64_t current, int failures);

@@ -90,19 +90,5 @@ TEST_F(CycleTest, CancelDuringAnAutomaticRunMakesTheNextTickRunAgain)
     EXPECT_EQ(runs.size(), 2u);
 }
 
-TEST_F(CycleTest, DemoSwitchSetsThePeriod)
-{
-    const struct {
-        std::int64_t before;
-        bool demo;
-        std::int64_t after;
-    } cases[] = {{5000, true, 5000}, {180000, true, 600000}, {600000, false, 180000}, {5000, false, 180000}};
-    for (const auto& c : cases) {
-        timer.interval = c.before;
-        cycle.DemoModeChanged(c.demo);
-        EXPECT_EQ(timer.interval, c.after) << c.before << " " << c.demo;
-    }
-}
-
 } // namespace
 } // namespace cycletest
