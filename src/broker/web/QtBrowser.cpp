@@ -63,11 +63,9 @@ QtBrowser::QtBrowser(const BrowserPlacement& placement)
 }
 
 QtBrowser::~QtBrowser() {
+    // A view in a host belongs to the host; it goes with this session. The
+    // members then go in reverse order: window, page, and the profile last.
     if (!window_ && view_) delete view_.data();
-    window_.reset();
-    page_.reset();
-    cookies_.reset();
-    profile_.reset();
 }
 
 void QtBrowser::ConnectEvents() {

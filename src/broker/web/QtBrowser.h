@@ -67,9 +67,6 @@ public:
 
     std::string EvaluateText(const std::string& script) override;
 
-    // The engine's page, for the program's own views (status pages).
-    SessionPage* page() const { return page_.get(); }
-
 private:
     void ConnectEvents();
     void ShowLoadFailure(const QUrl& url, const QString& reason);
