@@ -63,7 +63,7 @@ TEST(AccountOperations, AddingTheSameEntryTwiceGivesTwoIdentities)
 TEST(AccountOperations, AddedAccountCarriesNoMarkerAnywhere)
 {
     Files files(kEmptyAccounts, kTemplate);
-    const std::string templateBefore = basetest::Slurp(files.accountTemplate);
+    const std::string templateBefore = testsupport::ReadFileBytes(files.accountTemplate);
     ASSERT_TRUE(AddAccountFromTemplate("コスモ証券", At(5, 12), files.account, files.accountTemplate));
     pugi::xml_document doc = files.load();
     pugi::xml_node account = AccountAt(doc, 0);
@@ -71,7 +71,7 @@ TEST(AccountOperations, AddedAccountCarriesNoMarkerAnywhere)
     EXPECT_EQ(AttributeValue(account.child("Enabled"), "Visible"), "True");
     EXPECT_EQ(ChildValue(account.child("Today"), "Balance"), "0");
     EXPECT_EQ(XmlText(doc).find("Replace::"), std::string::npos);
-    EXPECT_EQ(basetest::Slurp(files.accountTemplate), templateBefore) << "the template file is only read";
+    EXPECT_EQ(testsupport::ReadFileBytes(files.accountTemplate), templateBefore) << "the template file is only read";
 }
 
 TEST(AccountOperations, DeletingAnAccountTakesOnlyItsOwnLeverages)
@@ -139,9 +139,9 @@ TEST(LeverageRows, WriteBackSkipsAutoRowsAndStopsAtAnEmptyOne)
     EXPECT_EQ(NodeText(third), "0.25");
     EXPECT_TRUE(IsHiddenNode(third));
 
-    const std::string before = basetest::Slurp(files.account);
+    const std::string before = testsupport::ReadFileBytes(files.account);
     EXPECT_FALSE(WriteLeverageRows("USDJPY", "Alpha", {"7", "", "8"}, files.account));
-    EXPECT_EQ(basetest::Slurp(files.account), before) << "a half-typed table is never stored";
+    EXPECT_EQ(testsupport::ReadFileBytes(files.account), before) << "a half-typed table is never stored";
 }
 
 const char* kModelCaseAccount = R"(<root><Accounts><A Name="Lion">

@@ -4,21 +4,21 @@
 #include "trading/documents/AccountDocument.h"
 #include "trading/documents/DocumentNodes.h"
 #include "trading/documents/XmlFile.h"
-#include "unit/base/BaseFixtures.h"
+#include "unit/UnitFixtures.h"
 
 #include <gtest/gtest.h>
 
 namespace accountops {
 
 struct Files {
-    basetest::ScratchDir dir;
+    testsupport::ScratchDir dir;
     std::string account = dir.file("Account.xml");
     std::string accountTemplate = dir.file("AccountTemplate.xml");
 
     Files(const std::string& accountXml, const std::string& templateXml)
     {
-        basetest::Spit(account, accountXml);
-        basetest::Spit(accountTemplate, templateXml);
+        testsupport::WriteFileBytes(account, accountXml);
+        testsupport::WriteFileBytes(accountTemplate, templateXml);
     }
     pugi::xml_document load() const
     {

@@ -120,7 +120,7 @@ TEST(TemplateMerge, UnreadableFilesEndWithoutTheSuccessLine)
                                           files.accountTemplate))
             << c.label;
         EXPECT_EQ(log.size(), 1u) << c.label;
-        EXPECT_EQ(basetest::Slurp(files.account), c.account) << c.label;
+        EXPECT_EQ(testsupport::ReadFileBytes(files.account), c.account) << c.label;
     }
 }
 

@@ -3,7 +3,7 @@
 
 #include "app/base/Log.h"
 #include "reporting/BalanceHistory.h"
-#include "unit/base/BaseFixtures.h"
+#include "unit/UnitFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 
 namespace {
 
-using basetest::Slurp;
-using basetest::Spit;
+using testsupport::ReadFileBytes;
+using testsupport::WriteFileBytes;
 
 std::string Snapshot(const std::string& valuation)
 {
@@ -27,7 +27,7 @@ std::string Valuation(const std::string& amount)
 
 class BalanceHistory : public ::testing::Test {
 protected:
-    basetest::ScratchDir dir;
+    testsupport::ScratchDir dir;
 
     void SetUp() override
     {
@@ -37,7 +37,7 @@ protected:
     void snapshot(const std::string& year, const std::string& file, const std::string& content)
     {
         std::filesystem::create_directories(AccountLogFolder() + year);
-        Spit(AccountLogFolder() + year + "/" + file, content);
+        WriteFileBytes(AccountLogFolder() + year + "/" + file, content);
     }
     bool loggedError() const
     {
@@ -50,8 +50,8 @@ TEST_F(BalanceHistory, NoSnapshotsWriteEmptyFiles)
 {
     ExtractAccountBalance();
     EXPECT_TRUE(std::filesystem::exists(BalanceCsvPath()));
-    EXPECT_EQ(Slurp(BalanceCsvPath()), "");
-    EXPECT_EQ(Slurp(BalanceWithInOutCsvPath()), "");
+    EXPECT_EQ(ReadFileBytes(BalanceCsvPath()), "");
+    EXPECT_EQ(ReadFileBytes(BalanceWithInOutCsvPath()), "");
 }
 
 TEST_F(BalanceHistory, OneLinePerSnapshotWithAPositiveValuationInDateOrder)
@@ -65,8 +65,8 @@ TEST_F(BalanceHistory, OneLinePerSnapshotWithAPositiveValuationInDateOrder)
     snapshot("2009", "1231.xml", Snapshot(Valuation("99")));
     ExtractAccountBalance();
     const std::string expected = "2009/12/31, 99\r\n2010/1/5, 123\r\n2010/10/1, 2000\r\n";
-    EXPECT_EQ(Slurp(BalanceCsvPath()), expected);
-    EXPECT_EQ(Slurp(BalanceWithInOutCsvPath()), expected) << "without InOut.csv a copy";
+    EXPECT_EQ(ReadFileBytes(BalanceCsvPath()), expected);
+    EXPECT_EQ(ReadFileBytes(BalanceWithInOutCsvPath()), expected) << "without InOut.csv a copy";
 }
 
 TEST_F(BalanceHistory, InOutEntryRaisesItsDayAndEveryEarlierDay)
@@ -74,36 +74,36 @@ TEST_F(BalanceHistory, InOutEntryRaisesItsDayAndEveryEarlierDay)
     snapshot("2009", "1101.xml", Snapshot(Valuation("100")));
     snapshot("2009", "1102.xml", Snapshot(Valuation("100")));
     snapshot("2009", "1103.xml", Snapshot(Valuation("150")));
-    Spit(InOutCsvPath(), "2009/11/2, 50\r\n");
+    WriteFileBytes(InOutCsvPath(), "2009/11/2, 50\r\n");
     ExtractAccountBalance();
-    EXPECT_EQ(Slurp(BalanceCsvPath()), "2009/11/1, 100\r\n2009/11/2, 100\r\n2009/11/3, 150\r\n");
-    EXPECT_EQ(Slurp(BalanceWithInOutCsvPath()), "2009/11/1, 150\r\n2009/11/2, 150\r\n2009/11/3, 150\r\n");
+    EXPECT_EQ(ReadFileBytes(BalanceCsvPath()), "2009/11/1, 100\r\n2009/11/2, 100\r\n2009/11/3, 150\r\n");
+    EXPECT_EQ(ReadFileBytes(BalanceWithInOutCsvPath()), "2009/11/1, 150\r\n2009/11/2, 150\r\n2009/11/3, 150\r\n");
 }
 
 TEST_F(BalanceHistory, BrokenSnapshotLeavesBothFilesAsTheyWere)
 {
-    Spit(BalanceCsvPath(), "old\r\n");
-    Spit(BalanceWithInOutCsvPath(), "old too\r\n");
+    WriteFileBytes(BalanceCsvPath(), "old\r\n");
+    WriteFileBytes(BalanceWithInOutCsvPath(), "old too\r\n");
     const char* broken[] = {"<root><AccountSummary>", "<root><Accounts/></root>",
                             "<root><AccountSummary><Today><BalancePL>1.5</BalancePL></Today></AccountSummary></root>"};
     for (const char* content : broken) {
         snapshot("2010", "0105.xml", content);
         ExtractAccountBalance();
         EXPECT_TRUE(loggedError()) << content;
-        EXPECT_EQ(Slurp(BalanceCsvPath()), "old\r\n") << content;
-        EXPECT_EQ(Slurp(BalanceWithInOutCsvPath()), "old too\r\n") << content;
+        EXPECT_EQ(ReadFileBytes(BalanceCsvPath()), "old\r\n") << content;
+        EXPECT_EQ(ReadFileBytes(BalanceWithInOutCsvPath()), "old too\r\n") << content;
     }
 }
 
 TEST_F(BalanceHistory, BadInOutAmountKeepsTheOldAdjustedHistory)
 {
     snapshot("2010", "0105.xml", Snapshot(Valuation("123")));
-    Spit(BalanceWithInOutCsvPath(), "old\r\n");
-    Spit(InOutCsvPath(), "2010/1/5, 5-\r\n");
+    WriteFileBytes(BalanceWithInOutCsvPath(), "old\r\n");
+    WriteFileBytes(InOutCsvPath(), "2010/1/5, 5-\r\n");
     ExtractAccountBalance();
     EXPECT_TRUE(loggedError());
-    EXPECT_EQ(Slurp(BalanceCsvPath()), "2010/1/5, 123\r\n");
-    EXPECT_EQ(Slurp(BalanceWithInOutCsvPath()), "old\r\n");
+    EXPECT_EQ(ReadFileBytes(BalanceCsvPath()), "2010/1/5, 123\r\n");
+    EXPECT_EQ(ReadFileBytes(BalanceWithInOutCsvPath()), "old\r\n");
 }
 
 TEST(BalanceHistoryRules, SnapshotDateDropsLeadingZeros)

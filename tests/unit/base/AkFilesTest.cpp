@@ -1,6 +1,6 @@
 #include "app/base/AkUnit.h"
 #include "app/base/TextCodec.h"
-#include "BaseFixtures.h"
+#include "unit/UnitFixtures.h"
 
 #include <chrono>
 #include <csignal>
@@ -10,9 +10,9 @@
 
 namespace {
 
-using basetest::ScratchDir;
-using basetest::Slurp;
-using basetest::Spit;
+using testsupport::ScratchDir;
+using testsupport::ReadFileBytes;
+using testsupport::WriteFileBytes;
 
 class AkFiles : public ::testing::Test {
 protected:
@@ -42,7 +42,7 @@ TEST_F(AkFiles, SaveTextFileWritesCp932WithCrLf)
     const std::string path = dir.file("t.txt");
     for (const auto& c : cases) {
         ASSERT_TRUE(SaveTextFile(path, c.text));
-        EXPECT_EQ(Slurp(path), c.bytes) << c.text;
+        EXPECT_EQ(ReadFileBytes(path), c.bytes) << c.text;
     }
     EXPECT_TRUE(messages.empty());
 }
@@ -59,7 +59,7 @@ TEST_F(AkFiles, LoadTextFileDecodesAndReEndsLines)
     };
     const std::string path = dir.file("in.txt");
     for (const auto& c : cases) {
-        Spit(path, c.bytes);
+        WriteFileBytes(path, c.bytes);
         std::string text = "stale";
         ASSERT_TRUE(LoadTextFile(path, text));
         EXPECT_EQ(text, c.text);
@@ -88,11 +88,11 @@ TEST_F(AkFiles, AppendLineOnlyToExistingFiles)
     EnsureFile(path);
     EXPECT_TRUE(AppendLine("一行目", path));
     EXPECT_TRUE(AppendLine("", path));
-    EXPECT_EQ(Slurp(path), Utf8ToCp932("一行目") + "\r\n\r\n");
+    EXPECT_EQ(ReadFileBytes(path), Utf8ToCp932("一行目") + "\r\n\r\n");
     EnsureFile(path); // an existing file is left alone
-    EXPECT_EQ(Slurp(path).size(), 10u);
+    EXPECT_EQ(ReadFileBytes(path).size(), 10u);
     CreateEmptyTextFile(path);
-    EXPECT_EQ(Slurp(path), "");
+    EXPECT_EQ(ReadFileBytes(path), "");
 }
 
 TEST_F(AkFiles, CreatingInAMissingFolderGivesUpAtOnce)
@@ -110,7 +110,7 @@ TEST_F(AkFiles, CreatingInAMissingFolderGivesUpAtOnce)
 TEST_F(AkFiles, ListFolderFiltersAndSorts)
 {
     for (const char* name : {"A.XML", "b.xml", "c.xml", "Readme", "d.xml.bak", ".xml"})
-        Spit(dir.file(name), "x");
+        WriteFileBytes(dir.file(name), "x");
     std::filesystem::create_directory(dir.file("Zeta"));
     std::filesystem::create_directory(dir.file("alpha.xml"));
     using Names = std::vector<std::string>;
@@ -125,8 +125,8 @@ TEST_F(AkFiles, ListFolderFiltersAndSorts)
 
 TEST_F(AkFiles, FileSizeOfWithWildcards)
 {
-    Spit(dir.file("b.log"), "12345");
-    Spit(dir.file("a.dat"), "1");
+    WriteFileBytes(dir.file("b.log"), "12345");
+    WriteFileBytes(dir.file("a.dat"), "1");
     std::filesystem::create_directory(dir.file("c.log"));
     struct Case {
         std::string path;
@@ -153,7 +153,7 @@ TEST_F(AkFiles, SaveFileAtomicallyReplacesWholeFiles)
     ASSERT_TRUE(SaveFileAtomically(path, "old"));
     std::filesystem::permissions(path, std::filesystem::perms(0640));
     ASSERT_TRUE(SaveFileAtomically(path, "new content"));
-    EXPECT_EQ(Slurp(path), "new content");
+    EXPECT_EQ(ReadFileBytes(path), "new content");
     EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0640));
     EXPECT_TRUE(NoTempFilesIn(dir.path()));
 }
@@ -175,14 +175,14 @@ TEST_F(AkFiles, SaveFileAtomicallyLeavesTheOldFileWhenWritingFails)
     std::signal(SIGXFSZ, previousHandler);
 
     EXPECT_FALSE(saved_big);
-    EXPECT_EQ(Slurp(path), "old");
+    EXPECT_EQ(ReadFileBytes(path), "old");
     EXPECT_TRUE(NoTempFilesIn(dir.path()));
 
     // A folder standing at the target cannot be replaced either.
     std::filesystem::create_directory(dir.file("sub"));
-    Spit(dir.file("sub/keep"), "k");
+    WriteFileBytes(dir.file("sub/keep"), "k");
     EXPECT_FALSE(SaveFileAtomically(dir.file("sub"), "x"));
-    EXPECT_EQ(Slurp(dir.file("sub/keep")), "k");
+    EXPECT_EQ(ReadFileBytes(dir.file("sub/keep")), "k");
     EXPECT_TRUE(NoTempFilesIn(dir.path()));
 }
 

@@ -1,22 +1,12 @@
 #include "app/base/AkUnit.h"
+#include "unit/UnitFixtures.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
 
 namespace {
 
-DateTime Date(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0)
-{
-    DateTime t;
-    t.year = y;
-    t.month = mo;
-    t.day = d;
-    t.hour = h;
-    t.minute = mi;
-    t.second = s;
-    t.millisecond = ms;
-    return t;
-}
+using testsupport::MakeDateTime;
 
 TEST(AkNumbers, FormatMoney)
 {
@@ -59,14 +49,14 @@ TEST(AkNumbers, PaddingRoundingAndDates)
     for (const auto& r : rounds)
         EXPECT_EQ(RoundHalfAway(r.x), r.expected) << r.x;
 
-    EXPECT_EQ(MonthDayString(true, Date(2010, 1, 5)), "0105");
-    EXPECT_EQ(MonthDayString(false, Date(2010, 1, 5)), "15");
-    EXPECT_EQ(MonthDayString(false, Date(2010, 12, 25)), "1225");
-    EXPECT_EQ(DayAbbrev(Date(2010, 1, 5)), "Tue");
-    EXPECT_EQ(DayAbbrev(Date(2010, 1, 10)), "Sun");
-    EXPECT_EQ(MonthAbbrev(Date(2010, 1, 5)), "Jan");
-    EXPECT_EQ(MonthAbbrev(Date(2010, 12, 5)), "Dec");
-    EXPECT_EQ(StampedLogName(Date(2010, 1, 5, 7, 3, 9, 45)), "2010年1月5日7時3分9.45秒のログ");
+    EXPECT_EQ(MonthDayString(true, MakeDateTime(2010, 1, 5)), "0105");
+    EXPECT_EQ(MonthDayString(false, MakeDateTime(2010, 1, 5)), "15");
+    EXPECT_EQ(MonthDayString(false, MakeDateTime(2010, 12, 25)), "1225");
+    EXPECT_EQ(DayAbbrev(MakeDateTime(2010, 1, 5)), "Tue");
+    EXPECT_EQ(DayAbbrev(MakeDateTime(2010, 1, 10)), "Sun");
+    EXPECT_EQ(MonthAbbrev(MakeDateTime(2010, 1, 5)), "Jan");
+    EXPECT_EQ(MonthAbbrev(MakeDateTime(2010, 12, 5)), "Dec");
+    EXPECT_EQ(StampedLogName(MakeDateTime(2010, 1, 5, 7, 3, 9, 45)), "2010年1月5日7時3分9.45秒のログ");
 }
 
 TEST(AkNumbers, FormatDecimalIsShortest)

@@ -1,23 +1,12 @@
 #include "app/base/Clock.h"
 #include "app/base/TextCodec.h"
-#include "BaseFixtures.h"
+#include "unit/UnitFixtures.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-DateTime Make(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0)
-{
-    DateTime t;
-    t.year = y;
-    t.month = mo;
-    t.day = d;
-    t.hour = h;
-    t.minute = mi;
-    t.second = s;
-    t.millisecond = ms;
-    return t;
-}
+using testsupport::MakeDateTime;
 
 TEST(Clock, DayCountMatchesTheSerialDateOfTheLogs)
 {
@@ -25,11 +14,11 @@ TEST(Clock, DayCountMatchesTheSerialDateOfTheLogs)
         DateTime time;
         double days;
     } cases[] = {
-        {Make(1899, 12, 30), 0.0},
-        {Make(1900, 1, 1), 2.0},
-        {Make(2010, 1, 5, 12), 40183.5},
-        {Make(2010, 1, 5, 6), 40183.25},
-        {Make(2000, 2, 29, 18), 36585.75},
+        {MakeDateTime(1899, 12, 30), 0.0},
+        {MakeDateTime(1900, 1, 1), 2.0},
+        {MakeDateTime(2010, 1, 5, 12), 40183.5},
+        {MakeDateTime(2010, 1, 5, 6), 40183.25},
+        {MakeDateTime(2000, 2, 29, 18), 36585.75},
     };
     for (const auto& c : cases) {
         EXPECT_DOUBLE_EQ(ToDayCount(c.time), c.days) << FormatTimeStamp(c.time);
@@ -41,7 +30,7 @@ TEST(Clock, DayCountMatchesTheSerialDateOfTheLogs)
 
 TEST(Clock, FromDayCountRoundsToTheMillisecond)
 {
-    const DateTime t = Make(2010, 12, 31, 23, 59, 59, 999);
+    const DateTime t = MakeDateTime(2010, 12, 31, 23, 59, 59, 999);
     const DateTime back = FromDayCount(ToDayCount(t));
     EXPECT_EQ(FormatTimeStamp(back), "2010/12/31 23:59:59");
     EXPECT_EQ(back.millisecond, 999);
@@ -49,16 +38,16 @@ TEST(Clock, FromDayCountRoundsToTheMillisecond)
 
 TEST(Clock, AddDaysCrossesMonthsYearsAndLeapDays)
 {
-    EXPECT_EQ(FormatShortDate(AddDays(Make(2010, 1, 31), 1)), "2010/02/01");
-    EXPECT_EQ(FormatShortDate(AddDays(Make(2012, 2, 28), 1)), "2012/02/29");
-    EXPECT_EQ(FormatShortDate(AddDays(Make(2011, 1, 1), -1)), "2010/12/31");
-    EXPECT_EQ(AddDays(Make(2010, 1, 5), 0).dayOfWeek, 2); // a Tuesday
+    EXPECT_EQ(FormatShortDate(AddDays(MakeDateTime(2010, 1, 31), 1)), "2010/02/01");
+    EXPECT_EQ(FormatShortDate(AddDays(MakeDateTime(2012, 2, 28), 1)), "2012/02/29");
+    EXPECT_EQ(FormatShortDate(AddDays(MakeDateTime(2011, 1, 1), -1)), "2010/12/31");
+    EXPECT_EQ(AddDays(MakeDateTime(2010, 1, 5), 0).dayOfWeek, 2); // a Tuesday
 }
 
 TEST(Clock, TimeStampHasNoLeadingZeroHour)
 {
-    EXPECT_EQ(FormatTimeStamp(Make(2010, 1, 5, 7, 3, 21)), "2010/01/05 7:03:21");
-    EXPECT_EQ(FormatTimeStamp(Make(2010, 11, 25, 23, 0, 0)), "2010/11/25 23:00:00");
+    EXPECT_EQ(FormatTimeStamp(MakeDateTime(2010, 1, 5, 7, 3, 21)), "2010/01/05 7:03:21");
+    EXPECT_EQ(FormatTimeStamp(MakeDateTime(2010, 11, 25, 23, 0, 0)), "2010/11/25 23:00:00");
 }
 
 TEST(Clock, InjectedSourceDrivesLocalAndUtcTime)

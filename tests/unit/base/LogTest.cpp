@@ -2,17 +2,17 @@
 
 #include "app/base/AkUnit.h"
 #include "app/base/TextCodec.h"
-#include "BaseFixtures.h"
+#include "unit/UnitFixtures.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
 
-using basetest::PinnedClock;
-using basetest::ScratchDir;
-using basetest::Slurp;
-using basetest::Spit;
+using testsupport::PinnedClock;
+using testsupport::ScratchDir;
+using testsupport::ReadFileBytes;
+using testsupport::WriteFileBytes;
 
 const std::string kStamp = "2010/01/05 7:03:21";
 const std::string kSpace = "\u3000";
@@ -43,7 +43,7 @@ protected:
     {
         return {ActivityMemo().lines().begin(), ActivityMemo().lines().end()};
     }
-    std::string MonthFile(const std::string& name) const { return Cp932ToUtf8(Slurp(dir.file("Log/" + name))); }
+    std::string MonthFile(const std::string& name) const { return Cp932ToUtf8(ReadFileBytes(dir.file("Log/" + name))); }
 
     ScratchDir dir;
     PinnedClock clock{2010, 1, 5, 7, 3, 21};
@@ -138,7 +138,7 @@ TEST_F(LogTest, LoggingSurvivesAMissingLogFolder)
 TEST_F(LogTest, DetailLineHasAnAsciiBlankAfterTheStamp)
 {
     AddDetailLog("page\r\nwait");
-    EXPECT_EQ(Slurp(DetailLogPath()), "[" + kStamp + "] page\r\nwait\r\n");
+    EXPECT_EQ(ReadFileBytes(DetailLogPath()), "[" + kStamp + "] page\r\nwait\r\n");
     EXPECT_TRUE(MemoLines().empty());
 }
 
@@ -158,11 +158,11 @@ TEST_F(LogTest, DetailLogCutsBackPastItsLimit)
             line.resize(798 + (i == 0 ? c.extraBytes : 0), '.');
             bytes += line + "\r\n";
         }
-        Spit(DetailLogPath(), bytes);
+        WriteFileBytes(DetailLogPath(), bytes);
         ASSERT_EQ(FileSizeOf(DetailLogPath()), static_cast<std::int64_t>(800000 + c.extraBytes));
         pumped = 0;
         AddDetailLog("new");
-        const auto lines = SplitLines(Slurp(DetailLogPath()));
+        const auto lines = SplitLines(ReadFileBytes(DetailLogPath()));
         ASSERT_EQ(lines.size(), c.linesLeft + 1);
         EXPECT_EQ(lines.front().substr(0, 9), c.linesLeft == 1000 ? "line 0..." : "line 201.");
         EXPECT_EQ(lines.back(), "[" + kStamp + "] new");

@@ -8,12 +8,12 @@
 #include "app/base/Clock.h"
 #include "app/base/Log.h"
 #include "fakes/RecordingPower.h"
+#include "unit/UnitFixtures.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <unistd.h>
 #include <deque>
 #include <filesystem>
 #include <map>
@@ -33,14 +33,7 @@ inline TimePoint Utc(int year, int month, int day, int hour, int minute)
 
 inline TimePoint Local(int year, int month, int day, int hour, int minute)
 {
-    DateTime local;
-    local.year = year;
-    local.month = month;
-    local.day = day;
-    local.hour = hour;
-    local.minute = minute;
-    local.second = local.millisecond = 0;
-    return FromLocal(local);
+    return FromLocal(testsupport::MakeDateTime(year, month, day, hour, minute));
 }
 
 class FakeTimer : public CycleTimer {
@@ -99,10 +92,8 @@ protected:
     {
         setenv("TZ", "JST-9", 1);
         tzset();
-        folder = std::filesystem::temp_directory_path() /
-                 ("pellago-cycle-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
-        std::filesystem::create_directories(folder / "Log");
-        SetProgramFolder(folder.string() + "/");
+        std::filesystem::create_directories(folder.file("Log"));
+        SetProgramFolder(folder.path());
         SetExecutablePath("/opt/pellago/pellago");
         ActivityMemo().clear();
         ResetProcessState();
@@ -114,7 +105,6 @@ protected:
     void TearDown() override
     {
         SetClockSource({});
-        std::filesystem::remove_all(folder);
     }
 
     AutoTradeOperations Operations()
@@ -149,8 +139,7 @@ protected:
         return count;
     }
 
-    static inline int serial = 0;
-    std::filesystem::path folder;
+    testsupport::ScratchDir folder;
     TimePoint now;
     FakeHost host;
     FakeTimer timer;

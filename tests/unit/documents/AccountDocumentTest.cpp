@@ -6,23 +6,13 @@
 #include "trading/documents/DocumentNodes.h"
 #include "trading/documents/DocumentValues.h"
 #include "trading/documents/XmlFile.h"
-#include "unit/base/BaseFixtures.h"
+#include "unit/UnitFixtures.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-DateTime At(int year, int month, int day, int hour, int minute, int second = 0)
-{
-    DateTime t;
-    t.year = year;
-    t.month = month;
-    t.day = day;
-    t.hour = hour;
-    t.minute = minute;
-    t.second = second;
-    return t;
-}
+using testsupport::MakeDateTime;
 
 std::string AccountXml(const std::string& currency, const std::string& balance, const std::string& valuation,
                        const std::string& pl)
@@ -45,7 +35,7 @@ TEST(AccountTotals, DollarAccountsCountAtOneHundredYenAndRoundOnceAtTheEnd)
                                           AccountXml("jpy", "12.5", "1000.25", "-0.25") +
                                           AccountXml("JPY", "0.25", "0", "-0.25")),
                               doc));
-    UpdateAccountSummary(doc, At(2010, 1, 5, 9, 3));
+    UpdateAccountSummary(doc, MakeDateTime(2010, 1, 5, 9, 3));
 
     pugi::xml_node summary = AccountSummaryElement(doc);
     pugi::xml_node today = summary.child("Today");
@@ -63,7 +53,7 @@ TEST(AccountTotals, SingleDollarAccountOfTwelveAndAHalf)
 {
     pugi::xml_document doc;
     ASSERT_TRUE(ParseXmlBytes(DocumentXml(AccountXml("USD", "12.5", "12.5", "0")), doc));
-    UpdateAccountSummary(doc, At(2010, 11, 30, 23, 59));
+    UpdateAccountSummary(doc, MakeDateTime(2010, 11, 30, 23, 59));
     EXPECT_EQ(ChildValue(AccountSummaryElement(doc).child("Today"), "Balance"), "1250");
     EXPECT_EQ(ChildValue(AccountSummaryElement(doc), "LatestUpdate"), "2010/11/30 23:59");
 }
@@ -73,14 +63,14 @@ TEST(AccountTotals, UnreadableBalanceFailsAndKeepsTheTotals)
     pugi::xml_document doc;
     ASSERT_TRUE(ParseXmlBytes(DocumentXml(AccountXml("JPY", "100", "100", "0") + AccountXml("JPY", "", "1", "0")),
                               doc));
-    EXPECT_THROW(UpdateAccountSummary(doc, At(2010, 1, 5, 9, 3)), DocumentValueError);
+    EXPECT_THROW(UpdateAccountSummary(doc, MakeDateTime(2010, 1, 5, 9, 3)), DocumentValueError);
     EXPECT_EQ(ChildValue(AccountSummaryElement(doc).child("Today"), "Balance"), "7");
     EXPECT_FALSE(AccountSummaryElement(doc).child("Yesterday"));
 }
 
 TEST(AccountDocument, NewDocumentCopiesTheTemplateSummaryOnly)
 {
-    basetest::ScratchDir dir;
+    testsupport::ScratchDir dir;
     pugi::xml_document accountTemplate;
     ASSERT_TRUE(ParseXmlBytes("<tpl><AccountSummary><Today><Balance>0</Balance></Today></AccountSummary>"
                               "<Portfolio><G Name=\"USDJPY\"/></Portfolio><Accounts><E Name=\"LionFX\"/></Accounts>"
@@ -100,7 +90,7 @@ TEST(AccountDocument, NewDocumentCopiesTheTemplateSummaryOnly)
     EXPECT_FALSE(root.child("Portfolio").first_child());
     EXPECT_FALSE(root.child("Accounts").first_child());
 
-    basetest::Spit(path, "<root><Accounts><A/></Accounts></root>");
+    testsupport::WriteFileBytes(path, "<root><Accounts><A/></Accounts></root>");
     ASSERT_TRUE(CreateAccountDocumentFile(accountTemplate, path));
     ASSERT_TRUE(LoadAccountDocument(doc, path));
     EXPECT_EQ(AccountElements(doc).size(), 1u) << "an existing document is never replaced";
@@ -125,9 +115,9 @@ TEST(AccountDocument, AccessorsFollowDocumentOrderWhateverTheElementNames)
 
 TEST(AccountDocument, UniqueNumberIsTheDayCountOfTheMoment)
 {
-    EXPECT_EQ(NewUniqueNumber(At(2010, 1, 5, 12, 0)), "40183.5");
-    EXPECT_EQ(NewUniqueNumber(At(1899, 12, 31, 0, 0)), "1");
-    EXPECT_EQ(NewUniqueNumber(At(2010, 1, 5, 6, 0)), "40183.25");
+    EXPECT_EQ(NewUniqueNumber(MakeDateTime(2010, 1, 5, 12, 0)), "40183.5");
+    EXPECT_EQ(NewUniqueNumber(MakeDateTime(1899, 12, 31, 0, 0)), "1");
+    EXPECT_EQ(NewUniqueNumber(MakeDateTime(2010, 1, 5, 6, 0)), "40183.25");
 }
 
 } // namespace

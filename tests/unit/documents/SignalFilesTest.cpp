@@ -1,7 +1,7 @@
 // Choosing the newest stored signal file.
 
 #include "trading/SignalFiles.h"
-#include "unit/base/BaseFixtures.h"
+#include "unit/UnitFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -11,13 +11,13 @@ namespace {
 
 class LatestSignal : public ::testing::Test {
 protected:
-    basetest::ScratchDir dir;
+    testsupport::ScratchDir dir;
 
     void SetUp() override { SetProgramFolder(dir.path()); }
     void store(const std::string& year, std::initializer_list<const char*> names)
     {
         std::filesystem::create_directories(SignalLogFolder() + year);
-        for (const char* name : names) basetest::Spit(SignalLogFolder() + year + "/" + name, "<S/>");
+        for (const char* name : names) testsupport::WriteFileBytes(SignalLogFolder() + year + "/" + name, "<S/>");
     }
     bool stored(const std::string& year, const std::string& name)
     {

@@ -4,7 +4,7 @@
 #include "trading/documents/AccountDocument.h"
 #include "trading/documents/DocumentNodes.h"
 #include "trading/documents/XmlFile.h"
-#include "unit/base/BaseFixtures.h"
+#include "unit/UnitFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -14,9 +14,9 @@
 
 namespace {
 
-using basetest::ScratchDir;
-using basetest::Slurp;
-using basetest::Spit;
+using testsupport::ScratchDir;
+using testsupport::ReadFileBytes;
+using testsupport::WriteFileBytes;
 
 const std::string kAccountUtf8 = "\xE5\x8F\xA3\xE5\xBA\xA7"; // 口座
 const std::string kAccountCp932 = "\x8C\xFB\x8D\xC0";
@@ -65,7 +65,7 @@ TEST(XmlFile, MissingOrBrokenFileFailsTheLoad)
     ScratchDir dir;
     pugi::xml_document doc;
     EXPECT_FALSE(LoadXmlFile(dir.file("none.xml"), doc));
-    Spit(dir.file("broken.xml"), "<root><Accounts>");
+    WriteFileBytes(dir.file("broken.xml"), "<root><Accounts>");
     EXPECT_FALSE(LoadXmlFile(dir.file("broken.xml"), doc));
 }
 
@@ -77,7 +77,7 @@ TEST(XmlFile, SavedDocumentIsUtf8AndReloadsTheSame)
                                   "\"><v>1</v></r>",
                               doc));
     ASSERT_TRUE(SaveXmlFile(doc, dir.file("a.xml")));
-    const std::string saved = Slurp(dir.file("a.xml"));
+    const std::string saved = ReadFileBytes(dir.file("a.xml"));
     EXPECT_EQ(saved.find("Shift_JIS"), std::string::npos) << "the declaration must not lie about the bytes";
     EXPECT_NE(saved.find(kAccountUtf8), std::string::npos);
 
@@ -91,7 +91,7 @@ TEST(XmlFile, LookupCreationSurvivesSaveAndReload)
 {
     ScratchDir dir;
     const std::string path = dir.file("Account.xml");
-    Spit(path, R"(<root><Accounts><A Name="LionFX"><Password>p</Password></A></Accounts></root>)");
+    WriteFileBytes(path, R"(<root><Accounts><A Name="LionFX"><Password>p</Password></A></Accounts></root>)");
 
     pugi::xml_document doc;
     ASSERT_TRUE(LoadAccountDocument(doc, path));
@@ -133,7 +133,7 @@ TEST(XmlFile, SaveThatFailsHalfWayKeepsThePreviousFile)
     ScratchDir dir;
     const std::string path = dir.file("Account.xml");
     const std::string previous = "<root><Accounts/></root>";
-    Spit(path, previous);
+    WriteFileBytes(path, previous);
 
     pugi::xml_document big;
     pugi::xml_node accounts = big.append_child("root").append_child("Accounts");
@@ -146,7 +146,7 @@ TEST(XmlFile, SaveThatFailsHalfWayKeepsThePreviousFile)
         saved = SaveAccountDocument(big, path);
     }
     EXPECT_FALSE(saved);
-    EXPECT_EQ(Slurp(path), previous);
+    EXPECT_EQ(ReadFileBytes(path), previous);
     size_t files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
         (void)entry;

@@ -5,7 +5,7 @@
 #include "trading/documents/AccountDocument.h"
 #include "trading/documents/DocumentNodes.h"
 #include "trading/documents/SignalDocument.h"
-#include "unit/base/BaseFixtures.h"
+#include "unit/UnitFixtures.h"
 #include "unit/engine/EngineFixtures.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +22,7 @@ const std::string kTag = "[" + kName + "] ";
 // One yen account of balance 1000000 and lot 10000: a leverage L on a full
 // signal gives a target of L lots.
 struct Adjustment {
-    basetest::ScratchDir dir;
+    testsupport::ScratchDir dir;
     std::string path = dir.file("Account.xml");
     std::shared_ptr<InMemoryBook> book = std::make_shared<InMemoryBook>();
     LogCapture log;

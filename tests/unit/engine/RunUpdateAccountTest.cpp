@@ -7,7 +7,7 @@
 #include "trading/RunUpdateAccount.h"
 #include "trading/documents/AccountDocument.h"
 #include "trading/documents/DocumentNodes.h"
-#include "unit/base/BaseFixtures.h"
+#include "unit/UnitFixtures.h"
 #include "unit/engine/EngineFixtures.h"
 
 #include <gtest/gtest.h>
@@ -41,7 +41,7 @@ protected:
         EnsureDir(ProgramPath("Setting/"));
         accountPath = ProgramPath("Setting/Account.xml");
         signalPath = ProgramPath("0105.xml");
-        basetest::Spit(signalPath, SignalXml(kSignal));
+        testsupport::WriteFileBytes(signalPath, SignalXml(kSignal));
         setup.CancelFlag = &cancel;
         setup.ActivityLog = log.Sink();
         setup.Sessions.Adapters = &brokers.Factory();
@@ -50,7 +50,7 @@ protected:
     }
 
     void WriteAccounts(const std::vector<AccountSpec>& specs) {
-        basetest::Spit(accountPath, AccountDocumentXml(specs, kSignal));
+        testsupport::WriteFileBytes(accountPath, AccountDocumentXml(specs, kSignal));
     }
     bool RunOnce() { return RunUpdateAccount(signalPath, accountPath, setup); }
     pugi::xml_node SavedAccount(pugi::xml_document& doc, int index) {
@@ -58,7 +58,7 @@ protected:
         return AccountAt(doc, index);
     }
 
-    basetest::ScratchDir dir;
+    testsupport::ScratchDir dir;
     std::string accountPath;
     std::string signalPath;
     InMemoryBrokers brokers;
@@ -138,15 +138,15 @@ TEST_F(TradeRunOnDisk, EveryAccountEndsAtItsTargetsAndASecondRunPlacesNoOrder) {
 
 TEST_F(TradeRunOnDisk, UnreadableSignalIsDeletedAndTheRunFails) {
     WriteAccounts({Spec("LionFX", "40002", true, {{"USDJPY/SysA", "6"}})});
-    const std::string before = basetest::Slurp(accountPath);
+    const std::string before = testsupport::ReadFileBytes(accountPath);
     brokers.Add("LionFX");
-    basetest::Spit(signalPath, "<Signal><HoldPositionSummary>");
+    testsupport::WriteFileBytes(signalPath, "<Signal><HoldPositionSummary>");
     EXPECT_FALSE(RunOnce());
     EXPECT_FALSE(std::filesystem::exists(signalPath));
     EXPECT_TRUE(log.Has("SignalFile=\"" + signalPath + "\" のデータが正しくありません"));
     EXPECT_TRUE(log.Has("一度破棄し、後ほど再実行します"));
     EXPECT_EQ(brokers.Book("LionFX")->LogOns, 0);
-    EXPECT_EQ(basetest::Slurp(accountPath), before);
+    EXPECT_EQ(testsupport::ReadFileBytes(accountPath), before);
     EXPECT_EQ(buttonStates, (std::vector<bool>{true, false}));
 }
 
@@ -165,9 +165,9 @@ TEST_F(TradeRunOnDisk, BrokenAccountValueEndsTheRunWithoutSaving) {
     AccountSpec broken = Spec("LionFX", "40002", true, {{"USDJPY/SysA", "6"}});
     broken.enabled = "maybe";
     WriteAccounts({broken});
-    const std::string before = basetest::Slurp(accountPath);
+    const std::string before = testsupport::ReadFileBytes(accountPath);
     EXPECT_FALSE(RunOnce());
-    EXPECT_EQ(basetest::Slurp(accountPath), before);
+    EXPECT_EQ(testsupport::ReadFileBytes(accountPath), before);
     EXPECT_TRUE(mail.mails.empty());
 }
 

@@ -5,7 +5,7 @@
 #include "trading/documents/AccountDocument.h"
 #include "trading/documents/DocumentNodes.h"
 #include "trading/documents/DocumentValues.h"
-#include "unit/base/BaseFixtures.h"
+#include "unit/UnitFixtures.h"
 #include "unit/engine/EngineFixtures.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +19,7 @@ namespace {
 const std::vector<SignalSystem> kSignal = {{"USDJPY", "SysA", 1, 2}};
 
 struct TradeRun {
-    basetest::ScratchDir dir;
+    testsupport::ScratchDir dir;
     std::string path = dir.file("Account.xml");
     InMemoryBrokers brokers;
     LogCapture log;

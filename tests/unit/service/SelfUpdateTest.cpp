@@ -15,6 +15,8 @@
 #include <pugixml.hpp>
 
 using servicetest::ProgramFolderTest;
+using testsupport::Logged;
+using testsupport::LoggedLine;
 
 namespace {
 

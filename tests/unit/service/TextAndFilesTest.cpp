@@ -14,6 +14,8 @@
 #include <filesystem>
 
 using servicetest::ProgramFolderTest;
+using testsupport::Logged;
+using testsupport::LoggedLine;
 
 TEST(ServiceEndpoints, ConfigurationOverlaysDefaults)
 {

@@ -1,18 +1,17 @@
 #include "StateFile.h"
+#include "unit/UnitFixtures.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 using namespace sim;
 namespace fs = std::filesystem;
 
 TEST(StateFile, SavesWholeFilesAndReadsThemBack)
 {
-    fs::path dir = fs::temp_directory_path() / ("pellago-sim-state-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    std::string path = (dir / "state.json").string();
+    testsupport::ScratchDir dir;
+    const std::string path = dir.file("state.json");
 
     EXPECT_FALSE(LoadStateFile(path)) << "no file yet";
     Json first = Json::Parse(R"({"accounts":[{"id":"a"}]})");
@@ -22,9 +21,8 @@ TEST(StateFile, SavesWholeFilesAndReadsThemBack)
     EXPECT_EQ(LoadStateFile(path)->Dump(), second.Dump());
     EXPECT_FALSE(fs::exists(path + ".tmp")) << "no scratch file is left behind";
 
-    std::ofstream(path) << "{broken";
+    testsupport::WriteFileBytes(path, "{broken");
     EXPECT_THROW(LoadStateFile(path), JsonError);
 
-    EXPECT_THROW(SaveStateFile((dir / "missing" / "state.json").string(), first), std::runtime_error);
-    fs::remove_all(dir);
+    EXPECT_THROW(SaveStateFile(dir.file("missing/state.json"), first), std::runtime_error);
 }
