@@ -7,22 +7,6 @@
 
 namespace sim {
 
-std::string HtmlEscape(const std::string& text)
-{
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
 std::string GroupThousands(long long value)
 {
     std::string digits = std::to_string(value < 0 ? -value : value);
@@ -45,17 +29,17 @@ std::string MoneyText(double amount)
 std::string AccessKeyLink(int key, const std::string& href, const std::string& caption)
 {
     std::string k = std::to_string(key);
-    return "<a href=\"" + HtmlEscape(href) + "\" accesskey=\"" + k + "\">[" + k + "]" + HtmlEscape(caption) + "</a>";
+    return "<a href=\"" + EscapeMarkup(href) + "\" accesskey=\"" + k + "\">[" + k + "]" + EscapeMarkup(caption) + "</a>";
 }
 
 std::string Link(const std::string& href, const std::string& caption)
 {
-    return "<a href=\"" + HtmlEscape(href) + "\">" + HtmlEscape(caption) + "</a>";
+    return "<a href=\"" + EscapeMarkup(href) + "\">" + EscapeMarkup(caption) + "</a>";
 }
 
 std::string LabelValue(const std::string& label, const std::string& value)
 {
-    return "<div>" + HtmlEscape(label) + "</div>\n<div>" + HtmlEscape(value) + "</div>\n";
+    return "<div>" + EscapeMarkup(label) + "</div>\n<div>" + EscapeMarkup(value) + "</div>\n";
 }
 
 void SendShiftJisPage(httplib::Response& res, const std::string& title, const std::string& body, int status)
@@ -64,7 +48,7 @@ void SendShiftJisPage(httplib::Response& res, const std::string& title, const st
         "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD Compact HTML 1.0 Draft//EN\">\n"
         "<html><head>\n"
         "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">\n"
-        "<title>" + HtmlEscape(title) + "</title>\n"
+        "<title>" + EscapeMarkup(title) + "</title>\n"
         "</head><body>\n" + body + "</body></html>\n";
     res.status = status;
     SetNoStore(res);

@@ -2,13 +2,14 @@
 // Pages for handheld browsers: plain HTML in Shift_JIS, no scripts, no
 // styles, figures as digits with thousands separators.
 
+#include "Markup.h"
+
 #include <httplib.h>
 
 #include <string>
 
 namespace sim {
 
-std::string HtmlEscape(const std::string& text);
 // 1234567 -> "1,234,567"; negative amounts keep their minus sign.
 std::string GroupThousands(long long value);
 // A money amount rounded to whole units, grouped.

@@ -9,7 +9,7 @@ namespace {
 
 std::string Heading(const std::string& text)
 {
-    return "<p>" + HtmlEscape(text) + "</p>\n";
+    return "<p>" + EscapeMarkup(text) + "</p>\n";
 }
 
 std::string Line(const std::string& html)
@@ -37,8 +37,8 @@ std::string PositionFigures(const Position& position)
 std::string ConfirmForm(const std::string& action, const std::string& token, const std::string& caption)
 {
     return "<form action=\"" + action + "\" method=\"post\">\n"
-           "<input type=\"hidden\" name=\"token\" value=\"" + HtmlEscape(token) + "\">\n"
-           "<input type=\"submit\" name=\"submit\" value=\"" + HtmlEscape(caption) + "\">\n"
+           "<input type=\"hidden\" name=\"token\" value=\"" + EscapeMarkup(token) + "\">\n"
+           "<input type=\"submit\" name=\"submit\" value=\"" + EscapeMarkup(caption) + "\">\n"
            "</form>\n";
 }
 

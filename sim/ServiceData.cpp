@@ -1,5 +1,6 @@
 #include "ServiceData.h"
 
+#include "Markup.h"
 #include "app/base/Angou.h"
 #include "app/base/Clock.h"
 
@@ -32,20 +33,6 @@ std::string Trimmed(const std::string& text)
 
 std::string SubscriberKey(const std::string& id, const std::string& password) { return id + "\n" + password; }
 
-std::string XmlEscaped(const std::string& text)
-{
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
 // "{BASE}" becomes the host's address; "{LOU:/path}" the scrambled log-on
 // address of a broker page without its first four characters, as account
 // entries carry it.
@@ -57,7 +44,7 @@ std::string ExpandPlaceholders(std::string text, const std::string& baseUrl)
         if (close == std::string::npos)
             break;
         std::string url = baseUrl + text.substr(at + lou.size(), close - at - lou.size());
-        std::string scrambled = XmlEscaped(AngouEncodeText(url.substr(4)));
+        std::string scrambled = EscapeMarkup(AngouEncodeText(url.substr(4)));
         text.replace(at, close - at + 1, scrambled);
         at += scrambled.size();
     }
@@ -273,12 +260,12 @@ std::string ServiceData::AccountTemplate(const std::string& baseUrl) const
         if (path.rfind("Bin/", 0) != 0)
             continue;
         std::string windowsPath = "Bin\\" + path.substr(4);
-        bin += "    <File><Path>" + XmlEscaped(windowsPath) + "</Path><URL>" + baseUrl + "/files/" + XmlEscaped(path) +
+        bin += "    <File><Path>" + EscapeMarkup(windowsPath) + "</Path><URL>" + baseUrl + "/files/" + EscapeMarkup(path) +
                "</URL><Size>" + std::to_string(bytes.size()) + "</Size></File>\n";
     }
     records += "  <Bin>\n" + bin + "  </Bin>\n";
     if (!version_.empty())
-        records += "  <Pellago><Version>" + XmlEscaped(version_) + "</Version><URL>" + baseUrl +
+        records += "  <Pellago><Version>" + EscapeMarkup(version_) + "</Version><URL>" + baseUrl +
                    "/files/Pellago.bin</URL></Pellago>\n";
     std::string text = ExpandPlaceholders(templateBase_, baseUrl);
     std::size_t close = text.rfind("</");
