@@ -10,6 +10,10 @@ namespace {
 constexpr std::array<const char*, 6> kPairLinkTexts = {"EUR/USD", "EUR/GBP", "EUR/JPY",
                                                        "GBP/USD", "GBP/JPY", "USD/JPY"};
 
+// A position list ends where the site offers no "next" link. A site that never
+// stops offering one must not hold an unattended run forever.
+constexpr int kMaxListPages = 500;
+
 std::string BuySell(bool buy) { return buy ? "Buy" : "Sell"; }
 
 std::string WithoutSlash(const std::string& pair) { return ToUpperAscii(ReplaceAll(pair, "/", "")); }
@@ -162,7 +166,12 @@ bool TLionFXAPI::EnumTicket(TTicketArray& tickets) {
         for (const std::string& pair : pairs) {
             if (!Visits(pair)) continue;
             if (!ClickLinkByText(pair, false)) return false;
+            int pages = 0;
             do {
+                if (++pages > kMaxListPages) {
+                    LogListWithoutEnd();
+                    return false;
+                }
                 ReadTicketsOfPage(pair, tickets);
                 if (!tickets.empty()) Log("[EnumTicket] " + TicketLine(tickets.back()));
             } while (ClickLinkByAccessKey(2));
@@ -363,7 +372,12 @@ bool TLionFXAPI::ClosePosition(const TTicket& ticket, int) {
 TLionFXAPI::SearchOutcome TLionFXAPI::OpenCloseFormOf(const TTicket& ticket) {
     // An empty ticket text would match the first position of any page.
     if (ticket.Ticket.empty()) return SearchOutcome::NotFound;
+    int pages = 0;
     do {
+        if (++pages > kMaxListPages) {
+            LogListWithoutEnd();
+            return SearchOutcome::Failed;
+        }
         const std::vector<std::string> divs = DivTexts();
         for (size_t i = 0; i + 1 < divs.size(); ++i) {
             if (divs[i].find("約定日時") == std::string::npos ||
@@ -373,6 +387,10 @@ TLionFXAPI::SearchOutcome TLionFXAPI::OpenCloseFormOf(const TTicket& ticket) {
         }
     } while (ClickLinkByAccessKey(2));
     return SearchOutcome::NotFound;
+}
+
+void TLionFXAPI::LogListWithoutEnd() {
+    Log("error! ポジション一覧のページが終わりません (" + std::to_string(kMaxListPages) + "ページ)");
 }
 
 bool TLionFXAPI::ConfirmClose() {

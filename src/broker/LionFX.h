@@ -56,5 +56,6 @@ private:
     // Walks the pair's position pages to the ticket and opens its close form.
     enum class SearchOutcome { Found, NotFound, Failed };
     SearchOutcome OpenCloseFormOf(const TTicket& ticket);
+    void LogListWithoutEnd();
     bool ConfirmClose();
 };
