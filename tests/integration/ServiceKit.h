@@ -4,11 +4,8 @@
 // loopback peers started as child processes (a forward proxy, a POP3 server
 // that drops the connection) from Python scripts the tests write.
 
-#include "app/ProcessState.h"
-#include "app/ProxySetting.h"
-#include "app/ServiceContext.h"
 #include "app/base/AkUnit.h"
-#include "app/base/Log.h"
+#include "support/ScratchProgram.h"
 #include "support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -23,76 +20,26 @@
 
 namespace servicekit {
 
-class ProgramFolder {
+using testsupport::LogDump;
+using testsupport::Logged;
+using testsupport::LoggedLine;
+
+// The scratch program folder, with waits pumping the Qt event loop.
+class ProgramFolder : public testsupport::ScratchProgramFolder {
 public:
     ProgramFolder()
     {
-        for (const char* sub : {"Log", "Setting", "Bin", "MailTemp", "AutoTrade/SignalLog"})
-            std::filesystem::create_directories(scratch_.file(sub));
-        SetProgramFolder(scratch_.path());
-        SetExecutablePath(scratch_.file("pellago"));
+        std::filesystem::create_directories(Path("AutoTrade/SignalLog"));
         SetMessagePump([] { QCoreApplication::processEvents(); });
-        ResetProcessState();
-        ActivityMemo().clear();
-        SetServiceHooks({});
-        SetProxySettingProvider(nullptr);
-        SetUserMessageSink([this](const std::string& text) { messages.push_back(text); });
     }
-    ~ProgramFolder()
-    {
-        SetUserMessageSink(nullptr);
-        SetServiceHooks({});
-        SetProxySettingProvider(nullptr);
-        SetMessagePump(nullptr);
-    }
+    ~ProgramFolder() { SetMessagePump(nullptr); }
 
-    std::string Path(const std::string& relative) const { return scratch_.file(relative); }
-    void Write(const std::string& relative, const std::string& bytes) const
-    {
-        std::filesystem::create_directories(std::filesystem::path(Path(relative)).parent_path());
-        testsupport::WriteFileBytes(Path(relative), bytes);
-    }
-    std::string Read(const std::string& relative) const { return testsupport::ReadFileBytes(Path(relative)); }
-    bool Exists(const std::string& relative) const { return std::filesystem::exists(Path(relative)); }
     void PointServiceAt(const std::string& webBase, int mailPort = 9) const
     {
         Write("service.conf", "web_base = " + webBase + "\nmail_host = 127.0.0.1\nmail_port = " +
                                   std::to_string(mailPort) + "\nmailbox_suffix = _signal@pellago.example\n");
     }
-
-    std::vector<std::string> messages;
-
-private:
-    testsupport::ScratchDir scratch_;
 };
-
-// The texts of the memo lines, without their time stamps.
-inline std::vector<std::string> Logged()
-{
-    std::vector<std::string> texts;
-    const std::string mark = "]　";
-    for (const auto& line : ActivityMemo().lines()) {
-        auto at = line.find(mark);
-        texts.push_back(at == std::string::npos ? line : line.substr(at + mark.size()));
-    }
-    return texts;
-}
-
-inline bool LoggedLine(const std::string& text)
-{
-    for (const auto& line : Logged())
-        if (line == text)
-            return true;
-    return false;
-}
-
-inline std::string LogDump()
-{
-    std::string all;
-    for (const auto& line : ActivityMemo().lines())
-        all += line + "\n";
-    return all;
-}
 
 // A Python script run as a child process that prints its port first.
 class ScriptPeer {

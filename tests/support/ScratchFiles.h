@@ -18,6 +18,10 @@ public:
     {
         std::string pattern = (std::filesystem::temp_directory_path() / "pellago-test-XXXXXX").string();
         path_ = mkdtemp(pattern.data());
+        // mkdtemp makes it private; peers run as other users (dovecot) must get in.
+        namespace fs = std::filesystem;
+        fs::permissions(path_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                   fs::perms::others_read | fs::perms::others_exec);
         path_ += '/';
     }
     ~ScratchDir()
