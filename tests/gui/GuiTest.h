@@ -6,9 +6,14 @@
 #include "app/base/AkUnit.h"
 #include "app/base/Log.h"
 #include "app/ui/PellagoUnit1.h"
+#include "app/ui/RadioGroup.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QLineEdit>
 #include <QStringList>
 #include <QtTest>
 
@@ -41,6 +46,42 @@ inline std::unique_ptr<TPellagoForm> StartWindow(std::vector<std::string> argume
     StartOptions options;
     options.arguments = std::move(arguments);
     return std::make_unique<TPellagoForm>(options);
+}
+
+// A test class whose every test function gets a fresh folder and window:
+// its init() and cleanup() slots call openWindow() and closeWindow().
+class WindowTest : public QObject {
+protected:
+    void openWindow()
+    {
+        home_ = std::make_unique<ProgramHome>();
+        window_ = StartWindow();
+    }
+    void closeWindow()
+    {
+        window_.reset();
+        home_.reset();
+    }
+
+    std::unique_ptr<ProgramHome> home_;
+    std::unique_ptr<TPellagoForm> window_;
+};
+
+// The value a control shows, comparable across windows; the time picker
+// counts by its time only, as that is all the settings file keeps.
+inline QVariant ControlValue(QWidget* control)
+{
+    if (auto* edit = qobject_cast<QLineEdit*>(control))
+        return edit->text();
+    if (auto* check = qobject_cast<QCheckBox*>(control))
+        return check->isChecked();
+    if (auto* radio = qobject_cast<RadioGroup*>(control))
+        return radio->itemIndex();
+    if (auto* combo = qobject_cast<QComboBox*>(control))
+        return combo->currentIndex();
+    if (auto* picker = qobject_cast<QDateTimeEdit*>(control))
+        return picker->time();
+    return {};
 }
 
 // The texts of the memo's lines, without their time stamps.

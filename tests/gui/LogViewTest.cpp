@@ -23,24 +23,12 @@ QString ActivityText()
 
 } // namespace
 
-class LogViewTest : public QObject {
+class LogViewTest : public WindowTest {
     Q_OBJECT
 
-    std::unique_ptr<ProgramHome> home_;
-    std::unique_ptr<TPellagoForm> window_;
-
 private slots:
-    void init()
-    {
-        home_ = std::make_unique<ProgramHome>();
-        window_ = StartWindow();
-    }
-
-    void cleanup()
-    {
-        window_.reset();
-        home_.reset();
-    }
+    void init() { openWindow(); }
+    void cleanup() { closeWindow(); }
 
     void memoShowsEveryChangeOfTheActivityLog()
     {

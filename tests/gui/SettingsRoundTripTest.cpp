@@ -18,26 +18,11 @@ using namespace guitest;
 
 namespace {
 
-QVariant ValueOf(QWidget* control)
-{
-    if (auto* edit = qobject_cast<QLineEdit*>(control))
-        return edit->text();
-    if (auto* check = qobject_cast<QCheckBox*>(control))
-        return check->isChecked();
-    if (auto* radio = qobject_cast<RadioGroup*>(control))
-        return radio->itemIndex();
-    if (auto* combo = qobject_cast<QComboBox*>(control))
-        return combo->currentIndex();
-    if (auto* picker = qobject_cast<QDateTimeEdit*>(control))
-        return picker->dateTime();
-    return {};
-}
-
 QMap<QString, QVariant> ValuesOf(const TPellagoForm& window)
 {
     QMap<QString, QVariant> values;
     for (QWidget* control : window.Stored().controls)
-        values[control->objectName()] = ValueOf(control);
+        values[control->objectName()] = ControlValue(control);
     return values;
 }
 

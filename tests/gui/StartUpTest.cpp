@@ -23,21 +23,6 @@ using namespace guitest;
 
 namespace {
 
-QVariant ValueOf(QWidget* control)
-{
-    if (auto* edit = qobject_cast<QLineEdit*>(control))
-        return edit->text();
-    if (auto* check = qobject_cast<QCheckBox*>(control))
-        return check->isChecked();
-    if (auto* radio = qobject_cast<RadioGroup*>(control))
-        return radio->itemIndex();
-    if (auto* combo = qobject_cast<QComboBox*>(control))
-        return combo->currentIndex();
-    if (auto* picker = qobject_cast<QDateTimeEdit*>(control))
-        return picker->time();
-    return {};
-}
-
 const QMap<QString, QVariant>& DefaultValues()
 {
     static const QMap<QString, QVariant> defaults = [] {
@@ -133,7 +118,7 @@ private slots:
         QCOMPARE(window->Stored().controls.size(), static_cast<std::size_t>(DefaultValues().size()));
         for (QWidget* control : window->Stored().controls) {
             QVERIFY2(DefaultValues().contains(control->objectName()), qPrintable(control->objectName()));
-            QCOMPARE(ValueOf(control), DefaultValues()[control->objectName()]);
+            QCOMPARE(ControlValue(control), DefaultValues()[control->objectName()]);
         }
         QVERIFY(window->SendMailTimer->isActive());
         QVERIFY(window->FastUpdateTimer->isActive());
