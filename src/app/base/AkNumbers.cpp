@@ -20,6 +20,20 @@ std::string WithoutLeadingPlus(const std::string& text)
     return (!text.empty() && text[0] == '+' && !signedTwice) ? text.substr(1) : text;
 }
 
+// The whole text as one number; `value` is left alone unless it all parses
+// (an empty text does not).
+template <class Number>
+bool ParseWhole(const std::string& text, Number& value)
+{
+    Number parsed{};
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, parsed);
+    if (result.ec != std::errc() || result.ptr != end)
+        return false;
+    value = parsed;
+    return true;
+}
+
 // Significant digits (no trailing zeros) and the decimal exponent of the
 // first one, after rounding to 15 significant digits.
 void SignificantDigits(double magnitude, std::string& digits, int& exponent)
@@ -132,30 +146,13 @@ std::string FormatDecimal(double value)
 bool TryParseDecimal(const std::string& text, double& value)
 {
     const std::string trimmed = WithoutLeadingPlus(Trim(text));
-    if (trimmed.empty())
-        return false;
     for (char c : trimmed)
         if (!IsDecimalChar(c))
             return false;
-    double parsed = 0;
-    const char* end = trimmed.data() + trimmed.size();
-    const auto result = std::from_chars(trimmed.data(), end, parsed);
-    if (result.ec != std::errc() || result.ptr != end)
-        return false;
-    value = parsed;
-    return true;
+    return ParseWhole(trimmed, value);
 }
 
 bool TryParseInteger(const std::string& text, long long& value)
 {
-    const std::string trimmed = WithoutLeadingPlus(Trim(text));
-    if (trimmed.empty())
-        return false;
-    long long parsed = 0;
-    const char* end = trimmed.data() + trimmed.size();
-    const auto result = std::from_chars(trimmed.data(), end, parsed);
-    if (result.ec != std::errc() || result.ptr != end)
-        return false;
-    value = parsed;
-    return true;
+    return ParseWhole(WithoutLeadingPlus(Trim(text)), value);
 }

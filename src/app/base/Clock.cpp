@@ -77,6 +77,17 @@ DateTime FromTm(const std::tm& tm, int millis)
     return t;
 }
 
+// The calendar fields of a point; `toFields` is localtime_r or gmtime_r.
+DateTime Fields(system_clock::time_point point, std::tm* (*toFields)(const std::time_t*, std::tm*))
+{
+    std::time_t seconds;
+    int millis;
+    SplitPoint(point, seconds, millis);
+    std::tm tm{};
+    toFields(&seconds, &tm);
+    return FromTm(tm, millis);
+}
+
 } // namespace
 
 void SetClockSource(ClockSource source)
@@ -101,22 +112,12 @@ DateTime NowUtc()
 
 DateTime ToLocal(system_clock::time_point point)
 {
-    std::time_t seconds;
-    int millis;
-    SplitPoint(point, seconds, millis);
-    std::tm tm{};
-    localtime_r(&seconds, &tm);
-    return FromTm(tm, millis);
+    return Fields(point, localtime_r);
 }
 
 DateTime ToUtc(system_clock::time_point point)
 {
-    std::time_t seconds;
-    int millis;
-    SplitPoint(point, seconds, millis);
-    std::tm tm{};
-    gmtime_r(&seconds, &tm);
-    return FromTm(tm, millis);
+    return Fields(point, gmtime_r);
 }
 
 system_clock::time_point FromLocal(const DateTime& local)

@@ -56,6 +56,31 @@ size_t Utf8SequenceLength(const unsigned char* p, size_t left)
     return valid;
 }
 
+size_t OneByte(const unsigned char*, size_t)
+{
+    return 1;
+}
+
+// Converts all of `text`; each stretch the converter rejects (as long as
+// `rejected` says) is replaced by `standIn`.
+std::string ConvertReplacing(const char* to, const char* from, const std::string& text, const char* standIn,
+                             size_t (*rejected)(const unsigned char*, size_t))
+{
+    Converter converter(to, from);
+    std::string out;
+    const char* in = text.data();
+    size_t left = text.size();
+    while (left > 0) {
+        if (converter.Run(in, left, out) == 0)
+            break;
+        const size_t skip = rejected(reinterpret_cast<const unsigned char*>(in), left);
+        out += standIn;
+        in += skip;
+        left -= skip;
+    }
+    return out;
+}
+
 bool IsContinuation(unsigned char c)
 {
     return (c & 0xC0) == 0x80;
@@ -106,36 +131,13 @@ bool IsValidUtf8(const std::string& bytes)
 
 std::string Utf8ToCp932(const std::string& utf8)
 {
-    Converter converter("CP932", "UTF-8");
-    std::string out;
-    const char* in = utf8.data();
-    size_t left = utf8.size();
-    while (left > 0) {
-        if (converter.Run(in, left, out) == 0)
-            break;
-        // Unrepresentable or broken character: one "?" in its place, go on.
-        const size_t skip = Utf8SequenceLength(reinterpret_cast<const unsigned char*>(in), left);
-        out += '?';
-        in += skip;
-        left -= skip;
-    }
-    return out;
+    // Unrepresentable or broken character: one "?" in its place, go on.
+    return ConvertReplacing("CP932", "UTF-8", utf8, "?", Utf8SequenceLength);
 }
 
 std::string Cp932ToUtf8(const std::string& cp932)
 {
-    Converter converter("UTF-8", "CP932");
-    std::string out;
-    const char* in = cp932.data();
-    size_t left = cp932.size();
-    while (left > 0) {
-        if (converter.Run(in, left, out) == 0)
-            break;
-        out += "\xEF\xBF\xBD";
-        ++in;
-        --left;
-    }
-    return out;
+    return ConvertReplacing("UTF-8", "CP932", cp932, "\xEF\xBF\xBD", OneByte);
 }
 
 std::string DecodeExternalText(const std::string& bytes)
