@@ -26,14 +26,6 @@ std::string FreeQueuePath()
     return {};
 }
 
-class QueueGuard {
-public:
-    QueueGuard() { MailQueueBusy = true; }
-    ~QueueGuard() { MailQueueBusy = false; }
-    QueueGuard(const QueueGuard&) = delete;
-    QueueGuard& operator=(const QueueGuard&) = delete;
-};
-
 } // namespace
 
 void SetMailSenderPass(MailSenderPass pass) { SenderPass() = std::move(pass); }
@@ -42,7 +34,7 @@ std::string QueueNoticeMail(const std::string& subject, const std::string& body)
 {
     std::string written;
     try {
-        QueueGuard guard;
+        ScopedFlag guard(MailQueueBusy);
         EnsureDir(ProgramPath("MailTemp"));
         std::string path = FreeQueuePath();
         std::string text = body;

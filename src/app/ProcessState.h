@@ -20,6 +20,18 @@ extern bool CancelRequested;  // the user asked the running trade run to stop
 extern int AutoRetryCount;    // consecutive failed automatic runs
 extern pid_t WatchdogProcess; // the running PellagoChecker.exe, 0 when none
 
+// Sets one of the flags above for as long as it lives.
+class ScopedFlag {
+public:
+    explicit ScopedFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~ScopedFlag() { flag_ = false; }
+    ScopedFlag(const ScopedFlag&) = delete;
+    ScopedFlag& operator=(const ScopedFlag&) = delete;
+
+private:
+    bool& flag_;
+};
+
 // Back to the start values (tests, and the window's start-up step 1).
 void ResetProcessState();
 

@@ -31,14 +31,6 @@ const std::string kMailboxUnreachable = std::string("Error! シグナルサー�
 const std::string kWebUnreachable = std::string("Error! シグナルサーバーに繋がりません。") + "\r\n" +
                                     "ユーザーネーム、パスワードを再確認してください";
 
-class BusyGuard {
-public:
-    BusyGuard() { SignalCheckBusy = true; }
-    ~BusyGuard() { SignalCheckBusy = false; }
-    BusyGuard(const BusyGuard&) = delete;
-    BusyGuard& operator=(const BusyGuard&) = delete;
-};
-
 std::string ReferenceUrl(const ServiceEndpoints& endpoints, const ServiceSettings& settings)
 {
     // ID and password go in as typed: the service expects them unescaped.
@@ -86,7 +78,7 @@ bool CheckSignal(const ServiceSettings& settings)
 {
     if (SignalCheckBusy)
         return false;
-    BusyGuard busy;
+    ScopedFlag busy(SignalCheckBusy);
     try {
         std::string folder = SignalFolderFor(Now());
         std::error_code ec;
