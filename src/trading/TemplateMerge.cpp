@@ -36,14 +36,22 @@ void MergeItemAttributes(pugi::xml_node item, pugi::xml_node templateItem)
         if (!item.attribute(attribute.name())) item.append_attribute(attribute.name()).set_value(attribute.value());
 }
 
+// Each child of the template meets its namesake (by Name) through `merge`,
+// or is copied in; children the template no longer has are dropped.
+void MergeChildrenByName(pugi::xml_node target, pugi::xml_node templateNode,
+                         void (*merge)(pugi::xml_node, pugi::xml_node))
+{
+    for (pugi::xml_node templateChild : ChildElements(templateNode)) {
+        pugi::xml_node child = FindChildByName(target, AttributeValue(templateChild, "Name"));
+        if (child) merge(child, templateChild);
+        else target.append_copy(templateChild);
+    }
+    DropChildrenMissingFrom(target, templateNode);
+}
+
 void MergeGroup(pugi::xml_node group, pugi::xml_node templateGroup)
 {
-    for (pugi::xml_node templateItem : ChildElements(templateGroup)) {
-        pugi::xml_node item = FindChildByName(group, AttributeValue(templateItem, "Name"));
-        if (item) MergeItemAttributes(item, templateItem);
-        else group.append_copy(templateItem);
-    }
-    DropChildrenMissingFrom(group, templateGroup);
+    MergeChildrenByName(group, templateGroup, MergeItemAttributes);
 }
 
 void ApplyMarkedAttributes(pugi::xml_node target, pugi::xml_node source)
@@ -94,12 +102,7 @@ void OfferHelperList(const HelperProgramUpdate& updateHelpers, const pugi::xml_d
 
 void MergePortfolio(pugi::xml_node accountPortfolio, pugi::xml_node templatePortfolio)
 {
-    for (pugi::xml_node templateGroup : ChildElements(templatePortfolio)) {
-        pugi::xml_node group = FindChildByName(accountPortfolio, AttributeValue(templateGroup, "Name"));
-        if (group) MergeGroup(group, templateGroup);
-        else accountPortfolio.append_copy(templateGroup);
-    }
-    DropChildrenMissingFrom(accountPortfolio, templatePortfolio);
+    MergeChildrenByName(accountPortfolio, templatePortfolio, MergeGroup);
 }
 
 void MergeTemplateEntry(pugi::xml_node account, pugi::xml_node templateEntry)
