@@ -26,12 +26,6 @@ int RadioGroup::itemIndex() const { return buttons_.checkedId(); }
 
 int RadioGroup::count() const { return static_cast<int>(buttons_.buttons().size()); }
 
-QString RadioGroup::itemText(int index) const
-{
-    QAbstractButton* button = buttons_.button(index);
-    return button ? button->text() : QString();
-}
-
 void RadioGroup::setItemIndex(int index)
 {
     index = std::clamp(index, -1, count() - 1);

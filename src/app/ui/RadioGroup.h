@@ -16,7 +16,6 @@ public:
     // Out-of-range values are clamped to -1 .. count - 1.
     void setItemIndex(int index);
     int count() const;
-    QString itemText(int index) const;
 
 signals:
     void itemIndexChanged(int index);
