@@ -1,7 +1,7 @@
 // The browser layer's costs: one NavigateTo + WaitIE on a loopback page, and
 // fifty sessions created and destroyed in a row (browser processes left
 // behind, memory growth). bench/browser_bench.sh runs it and checks the limits.
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 #include "broker/TradeApiBase.h"
 #include "broker/web/QtBrowserFactory.h"
 

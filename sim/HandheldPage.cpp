@@ -1,7 +1,7 @@
 #include "HandheldPage.h"
 
 #include "HttpUtil.h"
-#include "app/base/TextCodec.h"
+#include "base/TextCodec.h"
 
 #include <cmath>
 

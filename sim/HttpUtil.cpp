@@ -1,6 +1,6 @@
 #include "HttpUtil.h"
 
-#include "app/base/TextCodec.h"
+#include "base/TextCodec.h"
 
 namespace sim {
 

@@ -1,8 +1,8 @@
 #include "ServiceData.h"
 
 #include "Markup.h"
-#include "app/base/Angou.h"
-#include "app/base/Clock.h"
+#include "base/Angou.h"
+#include "base/Clock.h"
 
 #include <filesystem>
 #include <fstream>

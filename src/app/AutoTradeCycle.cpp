@@ -3,8 +3,8 @@
 #include "app/MarketCalendar.h"
 #include "app/ProcessState.h"
 #include "app/RetryPolicy.h"
-#include "app/base/AkUnit.h"
-#include "app/base/Log.h"
+#include "base/AkUnit.h"
+#include "base/Log.h"
 
 #include <exception>
 #include <utility>

@@ -1,6 +1,6 @@
 #include "app/AutoTradeSettings.h"
 
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 
 #include <cstdio>
 

@@ -3,7 +3,7 @@
 // provides the real store; every write reaches the file at once, so the
 // retry count and LatestTrade survive a killed process.
 
-#include "app/base/Clock.h"
+#include "base/Clock.h"
 
 #include <optional>
 #include <string>

@@ -1,7 +1,7 @@
 #include "app/CurlTransfer.h"
 
 #include "app/ProxySetting.h"
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 
 namespace {
 

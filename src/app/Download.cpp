@@ -1,7 +1,7 @@
 #include "app/Download.h"
 
 #include "app/CurlTransfer.h"
-#include "app/base/Log.h"
+#include "base/Log.h"
 
 #include <cstdio>
 #include <filesystem>

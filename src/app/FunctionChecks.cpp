@@ -5,11 +5,11 @@
 #include "app/ProcessState.h"
 #include "app/SelfUpdate.h"
 #include "app/ServiceContext.h"
-#include "app/base/AkUnit.h"
-#include "app/base/Log.h"
-#include "trading/documents/AccountDocument.h"
-#include "trading/documents/DocumentNodes.h"
-#include "trading/documents/XmlFile.h"
+#include "base/AkUnit.h"
+#include "base/Log.h"
+#include "documents/AccountDocument.h"
+#include "documents/DocumentNodes.h"
+#include "documents/XmlFile.h"
 
 namespace {
 

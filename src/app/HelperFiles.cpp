@@ -4,9 +4,9 @@
 #include "app/ProcessLaunch.h"
 #include "app/ProcessState.h"
 #include "app/SignalFiles.h"
-#include "app/base/AkUnit.h"
-#include "app/base/Log.h"
-#include "trading/documents/DocumentNodes.h"
+#include "base/AkUnit.h"
+#include "base/Log.h"
+#include "documents/DocumentNodes.h"
 
 #include <chrono>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "app/IniFile.h"
 
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 
 #include <sstream>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "app/MailMessage.h"
 
-#include "app/base/AkUnit.h"
-#include "app/base/TextCodec.h"
+#include "base/AkUnit.h"
+#include "base/TextCodec.h"
 #include "reporting/jconvert.h"
 
 #include <map>

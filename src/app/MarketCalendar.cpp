@@ -1,7 +1,7 @@
 #include "app/MarketCalendar.h"
 
-#include "app/base/AkUnit.h"
-#include "app/base/Clock.h"
+#include "base/AkUnit.h"
+#include "base/Clock.h"
 
 #include <chrono>
 

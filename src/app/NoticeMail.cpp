@@ -1,8 +1,8 @@
 #include "app/NoticeMail.h"
 
 #include "app/ProcessState.h"
-#include "app/base/AkUnit.h"
-#include "app/base/Clock.h"
+#include "base/AkUnit.h"
+#include "base/Clock.h"
 
 #include <filesystem>
 

@@ -1,6 +1,6 @@
 #include "app/ProcessState.h"
 
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 
 #include <filesystem>
 #include <unistd.h>

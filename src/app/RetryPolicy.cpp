@@ -1,6 +1,6 @@
 #include "app/RetryPolicy.h"
 
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 
 namespace retry {
 

@@ -5,11 +5,11 @@
 #include "app/NoticeMail.h"
 #include "app/ProcessLaunch.h"
 #include "app/TemplateFetch.h"
-#include "app/base/AkUnit.h"
-#include "app/base/Log.h"
-#include "trading/documents/AccountDocument.h"
-#include "trading/documents/DocumentNodes.h"
-#include "trading/documents/XmlFile.h"
+#include "base/AkUnit.h"
+#include "base/Log.h"
+#include "documents/AccountDocument.h"
+#include "documents/DocumentNodes.h"
+#include "documents/XmlFile.h"
 
 #include <filesystem>
 

@@ -1,6 +1,6 @@
 #include "app/ServiceEndpoints.h"
 
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 
 #include <sstream>
 

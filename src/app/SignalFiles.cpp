@@ -1,7 +1,7 @@
 #include "app/SignalFiles.h"
 
-#include "app/base/AkUnit.h"
-#include "app/base/Log.h"
+#include "base/AkUnit.h"
+#include "base/Log.h"
 
 std::string SignalFolderFor(const DateTime& now)
 {

@@ -3,7 +3,7 @@
 // come from outside (a FileName element, a mail subject), so only a plain
 // file name is ever accepted: nothing can be written outside the folder.
 
-#include "app/base/Clock.h"
+#include "base/Clock.h"
 
 #include <string>
 

@@ -9,12 +9,12 @@
 #include "app/ServiceEndpoints.h"
 #include "app/SignalFiles.h"
 #include "app/TemplateFetch.h"
-#include "app/base/AkUnit.h"
-#include "app/base/Log.h"
+#include "base/AkUnit.h"
+#include "base/Log.h"
 #include "reporting/jconvert.h"
-#include "trading/documents/DocumentNodes.h"
-#include "trading/documents/SignalDocument.h"
-#include "trading/documents/XmlFile.h"
+#include "documents/DocumentNodes.h"
+#include "documents/SignalDocument.h"
+#include "documents/XmlFile.h"
 
 #include <filesystem>
 

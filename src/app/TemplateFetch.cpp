@@ -5,12 +5,12 @@
 #include "app/ServiceContext.h"
 #include "app/ServiceEndpoints.h"
 #include "app/SignalFiles.h"
-#include "app/base/AkUnit.h"
-#include "app/base/Log.h"
+#include "base/AkUnit.h"
+#include "base/Log.h"
 #include "trading/AccountOperations.h"
 #include "trading/TemplateMerge.h"
-#include "trading/documents/AccountDocument.h"
-#include "trading/documents/XmlFile.h"
+#include "documents/AccountDocument.h"
+#include "documents/XmlFile.h"
 
 #include <filesystem>
 

@@ -1,6 +1,6 @@
 #include "broker/AdapterFactory.h"
 
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 
 TBrokerFamily SelectBrokerFamily(const std::string& accountName) {
     if (ContainsNoCase(accountName, "外為オンライン") || ContainsNoCase(accountName, "FXブロードネット"))

@@ -1,6 +1,6 @@
 #include "broker/Reconciliation.h"
 
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 
 #include <algorithm>
 

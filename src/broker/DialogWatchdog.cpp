@@ -1,6 +1,6 @@
 #include "broker/DialogWatchdog.h"
 
-#include "app/base/Log.h"
+#include "base/Log.h"
 
 #include <cstdlib>
 

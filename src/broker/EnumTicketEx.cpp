@@ -5,9 +5,9 @@
 #include "broker/Reconciliation.h"
 #include "broker/TradeApiBase.h"
 
-#include "app/base/AkUnit.h"
-#include "trading/documents/DocumentNodes.h"
-#include "trading/documents/DocumentValues.h"
+#include "base/AkUnit.h"
+#include "documents/DocumentNodes.h"
+#include "documents/DocumentValues.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,8 +5,8 @@
 
 #include "broker/TradeApiBase.h"
 
-#include "app/base/AkUnit.h"
-#include "trading/documents/DocumentValues.h"
+#include "base/AkUnit.h"
+#include "documents/DocumentValues.h"
 
 #include <cstdlib>
 

@@ -1,6 +1,6 @@
 #include "broker/LionFX.h"
 
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 
 #include <array>
 

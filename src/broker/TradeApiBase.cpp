@@ -1,7 +1,7 @@
 #include "broker/TradeApiBase.h"
 
-#include "app/base/AkUnit.h"
-#include "trading/documents/DocumentNodes.h"
+#include "base/AkUnit.h"
+#include "documents/DocumentNodes.h"
 
 #include <cmath>
 

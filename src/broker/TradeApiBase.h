@@ -6,7 +6,7 @@
 
 #include "broker/Browser.h"
 #include "broker/SessionProxy.h"
-#include "trading/documents/TradingTypes.h"
+#include "documents/TradingTypes.h"
 
 #include <pugixml.hpp>
 

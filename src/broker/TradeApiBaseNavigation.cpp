@@ -2,7 +2,7 @@
 // browser's events and the one wait every page goes through.
 #include "broker/TradeApiBase.h"
 
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 
 #include <chrono>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "platform/LogindPower.h"
 
-#include "app/base/Log.h"
+#include "base/Log.h"
 
 #include <QDBusConnection>
 #include <QDBusInterface>

@@ -1,9 +1,9 @@
 #include "reporting/BalanceHistory.h"
 
-#include "app/base/AkUnit.h"
-#include "app/base/Log.h"
-#include "trading/documents/DocumentNodes.h"
-#include "trading/documents/XmlFile.h"
+#include "base/AkUnit.h"
+#include "base/Log.h"
+#include "documents/DocumentNodes.h"
+#include "documents/XmlFile.h"
 
 #include <filesystem>
 #include <sstream>

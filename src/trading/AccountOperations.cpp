@@ -1,8 +1,8 @@
 #include "trading/AccountOperations.h"
 
 #include "trading/TemplateMerge.h"
-#include "trading/documents/DocumentNodes.h"
-#include "trading/documents/XmlFile.h"
+#include "documents/DocumentNodes.h"
+#include "documents/XmlFile.h"
 
 std::vector<std::string> TemplateBrokerNames(const pugi::xml_document& accountTemplate)
 {

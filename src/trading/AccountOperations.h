@@ -2,8 +2,8 @@
 // The account list operations of the settings screens. Each one loads
 // Setting/Account.xml, changes it and saves it at once.
 
-#include "app/base/Clock.h"
-#include "trading/documents/AccountDocument.h"
+#include "base/Clock.h"
+#include "documents/AccountDocument.h"
 
 #include <pugixml.hpp>
 

@@ -4,11 +4,11 @@
 
 #include "trading/TradeAPI.h"
 
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 #include "trading/Sizing.h"
-#include "trading/documents/AccountDocument.h"
-#include "trading/documents/DocumentNodes.h"
-#include "trading/documents/DocumentValues.h"
+#include "documents/AccountDocument.h"
+#include "documents/DocumentNodes.h"
+#include "documents/DocumentValues.h"
 
 #include <algorithm>
 #include <cstdlib>

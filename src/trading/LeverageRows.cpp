@@ -1,8 +1,8 @@
 #include "trading/LeverageRows.h"
 
-#include "app/base/AkUnit.h"
-#include "trading/documents/DocumentNodes.h"
-#include "trading/documents/DocumentValues.h"
+#include "base/AkUnit.h"
+#include "documents/DocumentNodes.h"
+#include "documents/DocumentValues.h"
 
 const char* const kAutoLeverageSuffix = " (Auto)";
 const char* const kDemoUnavailableRowCaption = "Demoモードではご利用になれません";

@@ -2,7 +2,7 @@
 // The per-account leverages of one portfolio item, as the portfolio screen
 // shows and edits them: one row per account, in document order.
 
-#include "trading/documents/AccountDocument.h"
+#include "documents/AccountDocument.h"
 
 #include <pugixml.hpp>
 

@@ -1,8 +1,8 @@
 #include "trading/ModelCaseSettings.h"
 
-#include "app/base/AkUnit.h"
-#include "trading/documents/DocumentNodes.h"
-#include "trading/documents/DocumentValues.h"
+#include "base/AkUnit.h"
+#include "documents/DocumentNodes.h"
+#include "documents/DocumentValues.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The values of the model-case and virtual-funds tab for one account.
 
-#include "trading/documents/AccountDocument.h"
+#include "documents/AccountDocument.h"
 
 #include <pugixml.hpp>
 

@@ -1,9 +1,9 @@
 #include "trading/RunUpdateAccount.h"
 
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 #include "reporting/BalanceHistory.h"
-#include "trading/documents/AccountDocument.h"
-#include "trading/documents/SignalDocument.h"
+#include "documents/AccountDocument.h"
+#include "documents/SignalDocument.h"
 
 #include <filesystem>
 

@@ -3,7 +3,7 @@
 // document, prepare, run, then save the document with its daily snapshot,
 // rebuild the balance history and hand the run's log to the report mail.
 
-#include "app/base/Clock.h"
+#include "base/Clock.h"
 #include "trading/TradeAPI.h"
 
 #include <pugixml.hpp>

@@ -1,6 +1,6 @@
 #include "trading/SignalFiles.h"
 
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 
 #include <chrono>
 #include <filesystem>

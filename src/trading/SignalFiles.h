@@ -1,7 +1,7 @@
 #pragma once
 // Where the received signals are stored: AutoTrade/SignalLog/<year>/MMDD.xml.
 
-#include "app/base/Clock.h"
+#include "base/Clock.h"
 
 #include <string>
 

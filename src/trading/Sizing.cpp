@@ -1,10 +1,10 @@
 #include "trading/Sizing.h"
 
-#include "app/base/AkUnit.h"
-#include "trading/documents/AccountDocument.h"
-#include "trading/documents/DocumentNodes.h"
-#include "trading/documents/DocumentValues.h"
-#include "trading/documents/SignalDocument.h"
+#include "base/AkUnit.h"
+#include "documents/AccountDocument.h"
+#include "documents/DocumentNodes.h"
+#include "documents/DocumentValues.h"
+#include "documents/SignalDocument.h"
 
 #include <cmath>
 #include <limits>

@@ -3,7 +3,7 @@
 // balance, as target lots per pair. Conversion failures and divisions by zero
 // throw DocumentValueError, which ends the trade run as failed.
 
-#include "trading/documents/TradingTypes.h"
+#include "documents/TradingTypes.h"
 
 #include <pugixml.hpp>
 

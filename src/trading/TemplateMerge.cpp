@@ -1,8 +1,8 @@
 #include "trading/TemplateMerge.h"
 
-#include "app/base/AkUnit.h"
-#include "trading/documents/DocumentNodes.h"
-#include "trading/documents/XmlFile.h"
+#include "base/AkUnit.h"
+#include "documents/DocumentNodes.h"
+#include "documents/XmlFile.h"
 
 #include <array>
 #include <exception>

@@ -3,7 +3,7 @@
 // portfolio catalogue follows the template, and template values marked
 // "Replace::" overwrite the accounts' values.
 
-#include "trading/documents/AccountDocument.h"
+#include "documents/AccountDocument.h"
 
 #include <pugixml.hpp>
 

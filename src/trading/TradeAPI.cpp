@@ -1,12 +1,12 @@
 #include "trading/TradeAPI.h"
 
-#include "app/base/AkUnit.h"
-#include "app/base/Angou.h"
-#include "trading/documents/AccountDocument.h"
-#include "trading/documents/AccountTotals.h"
-#include "trading/documents/DocumentNodes.h"
-#include "trading/documents/DocumentValues.h"
-#include "trading/documents/SignalDocument.h"
+#include "base/AkUnit.h"
+#include "base/Angou.h"
+#include "documents/AccountDocument.h"
+#include "documents/AccountTotals.h"
+#include "documents/DocumentNodes.h"
+#include "documents/DocumentValues.h"
+#include "documents/SignalDocument.h"
 
 #include <sstream>
 #include <stdexcept>

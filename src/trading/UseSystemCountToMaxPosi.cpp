@@ -1,9 +1,9 @@
 #include "trading/RunUpdateAccount.h"
 
-#include "app/base/AkUnit.h"
-#include "trading/documents/AccountDocument.h"
-#include "trading/documents/DocumentNodes.h"
-#include "trading/documents/SignalDocument.h"
+#include "base/AkUnit.h"
+#include "documents/AccountDocument.h"
+#include "documents/DocumentNodes.h"
+#include "documents/SignalDocument.h"
 
 namespace {
 

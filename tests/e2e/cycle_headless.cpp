@@ -6,7 +6,7 @@
 
 #include "app/IniFile.h"
 #include "app/MarketCalendar.h"
-#include "app/base/Clock.h"
+#include "base/Clock.h"
 #include "support/SimServer.h"
 #include "support/TestSupport.h"
 

@@ -4,17 +4,17 @@
 // book at the sizing's targets, record them in HoldPosition, close the pair
 // the signal does not name, ride out broken pages, and a second run must
 // place no order.
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 #include "broker/ProgramAdapters.h"
 #include "integration/BrowserTestKit.h"
 #include "support/SimServer.h"
 #include "support/TestSupport.h"
 #include "trading/RunUpdateAccount.h"
 #include "trading/Sizing.h"
-#include "trading/documents/AccountDocument.h"
-#include "trading/documents/DocumentNodes.h"
-#include "trading/documents/SignalDocument.h"
-#include "trading/documents/XmlFile.h"
+#include "documents/AccountDocument.h"
+#include "documents/DocumentNodes.h"
+#include "documents/SignalDocument.h"
+#include "documents/XmlFile.h"
 #include "unit/engine/EngineFixtures.h"
 
 #include <gtest/gtest.h>

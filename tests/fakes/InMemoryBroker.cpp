@@ -1,6 +1,6 @@
 #include "fakes/InMemoryBroker.h"
 
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -3,8 +3,8 @@
 // starting the main window in it, and reading the log memo.
 
 #include "app/ProcessState.h"
-#include "app/base/AkUnit.h"
-#include "app/base/Log.h"
+#include "base/AkUnit.h"
+#include "base/Log.h"
 #include "app/ui/PellagoUnit1.h"
 #include "app/ui/RadioGroup.h"
 #include "support/TestSupport.h"

@@ -5,8 +5,8 @@
 #include "GuiTest.h"
 
 #include "app/IniFile.h"
-#include "app/base/Angou.h"
-#include "app/base/TextCodec.h"
+#include "base/Angou.h"
+#include "base/TextCodec.h"
 #include "app/ui/RadioGroup.h"
 
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 // test defines and whose requests it counts, and a broker session that logs
 // on by reading its figures off a page of that site.
 
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 #include "broker/DialogWatchdog.h"
 #include "broker/TradeApiBase.h"
 #include "broker/web/QtBrowserFactory.h"

@@ -4,7 +4,7 @@
 // loopback peers started as child processes (a forward proxy, a POP3 server
 // that drops the connection) from Python scripts the tests write.
 
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 #include "support/ScratchProgram.h"
 #include "support/TestSupport.h"
 

@@ -2,7 +2,7 @@
 // target, Shift_JIS pages, and every page read fresh from the server.
 #include "BrowserTestKit.h"
 
-#include "app/base/TextCodec.h"
+#include "base/TextCodec.h"
 
 #include <gtest/gtest.h>
 

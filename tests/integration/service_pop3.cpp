@@ -6,7 +6,7 @@
 
 #include "app/SignalFiles.h"
 #include "app/SignalReception.h"
-#include "app/base/TextCodec.h"
+#include "base/TextCodec.h"
 
 #include <QProcess>
 

@@ -8,7 +8,7 @@
 #include "app/SignalFiles.h"
 #include "app/SignalReception.h"
 #include "app/TemplateFetch.h"
-#include "app/base/TextCodec.h"
+#include "base/TextCodec.h"
 #include "support/SimServer.h"
 
 #include <algorithm>

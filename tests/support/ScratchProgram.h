@@ -6,8 +6,8 @@
 #include "app/ProcessState.h"
 #include "app/ProxySetting.h"
 #include "app/ServiceContext.h"
-#include "app/base/AkUnit.h"
-#include "app/base/Log.h"
+#include "base/AkUnit.h"
+#include "base/Log.h"
 #include "support/ScratchFiles.h"
 
 #include <filesystem>

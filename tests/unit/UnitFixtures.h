@@ -2,8 +2,8 @@
 // Shared helpers for the unit tests: scratch files, calendar times and a
 // pinned clock. No Qt here: the unit test programs do not link it.
 
-#include "app/base/AkUnit.h"
-#include "app/base/Clock.h"
+#include "base/AkUnit.h"
+#include "base/Clock.h"
 #include "support/ScratchFiles.h"
 
 #include <chrono>

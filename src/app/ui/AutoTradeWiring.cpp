@@ -4,7 +4,7 @@
 #include "app/ProcessLaunch.h"
 #include "app/ProcessState.h"
 #include "app/SignalReception.h"
-#include "app/base/Log.h"
+#include "base/Log.h"
 #include "app/ui/PellagoUnit1.h"
 #include "platform/LogindPower.h"
 #include "trading/SignalFiles.h"

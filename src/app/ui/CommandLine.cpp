@@ -1,6 +1,6 @@
 #include "app/ui/CommandLine.h"
 
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 
 bool ParseCommandLine(const std::vector<std::string>& args, StartOptions& options, std::string& error)
 {

@@ -1,6 +1,6 @@
 #include "app/ui/FormSettings.h"
 
-#include "app/base/Angou.h"
+#include "base/Angou.h"
 #include "app/ui/RadioGroup.h"
 #include "app/ui/SettingsFile.h"
 

@@ -5,7 +5,7 @@
 
 #include "app/ui/PellagoUnit1.h"
 
-#include "app/base/Log.h"
+#include "base/Log.h"
 #include "app/ui/RadioGroup.h"
 
 #include <QLabel>

@@ -6,7 +6,7 @@
 #include "app/ui/PellagoUnit1.h"
 
 #include "app/SignalReception.h"
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 #include "app/ui/AutoTradeWiring.h"
 #include "app/ui/RadioGroup.h"
 

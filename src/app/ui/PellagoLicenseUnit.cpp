@@ -1,8 +1,8 @@
 #include "app/ui/PellagoLicenseUnit.h"
 
 #include "app/ProcessState.h"
-#include "app/base/AkUnit.h"
-#include "app/base/Log.h"
+#include "base/AkUnit.h"
+#include "base/Log.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>

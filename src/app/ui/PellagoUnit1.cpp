@@ -1,7 +1,7 @@
 #include "app/ui/PellagoUnit1.h"
 
-#include "app/base/AkUnit.h"
-#include "app/base/Log.h"
+#include "base/AkUnit.h"
+#include "base/Log.h"
 #include "app/ProcessLaunch.h"
 #include "app/ProxySetting.h"
 #include "app/ServiceContext.h"

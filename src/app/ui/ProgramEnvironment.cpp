@@ -1,6 +1,6 @@
 #include "app/ui/ProgramEnvironment.h"
 
-#include "app/base/Clock.h"
+#include "base/Clock.h"
 
 #include <QByteArray>
 #include <QtGlobal>

@@ -5,8 +5,8 @@
 #include "app/ui/PellagoUnit1.h"
 
 #include "app/ProxySetting.h"
-#include "app/base/AkUnit.h"
-#include "app/base/Log.h"
+#include "base/AkUnit.h"
+#include "base/Log.h"
 #include "app/ui/RadioGroup.h"
 #include "broker/DialogWatchdog.h"
 #include "broker/ProgramAdapters.h"

@@ -3,7 +3,7 @@
 #include "app/SelfUpdate.h"
 #include "app/ServiceContext.h"
 #include "app/SignalReception.h"
-#include "app/base/Log.h"
+#include "base/Log.h"
 #include "app/ui/AutoTradeWiring.h"
 #include "app/ui/PellagoUnit1.h"
 #include "app/ui/RadioGroup.h"

@@ -2,8 +2,8 @@
 
 #include "app/IniFile.h"
 #include "app/ProcessState.h"
-#include "app/base/AkUnit.h"
-#include "app/base/TextCodec.h"
+#include "base/AkUnit.h"
+#include "base/TextCodec.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "app/SelfUpdate.h"
 #include "app/TemplateFetch.h"
-#include "app/base/AkUnit.h"
-#include "app/base/Log.h"
+#include "base/AkUnit.h"
+#include "base/Log.h"
 #include "app/ui/FormSettings.h"
 #include "app/ui/SettingsFile.h"
 

@@ -1,6 +1,6 @@
 // pellago [auto] [--home DIR] [--headless] [--once]
 
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 #include "app/ui/CommandLine.h"
 #include "app/ui/PellagoContactUnit.h"
 #include "app/ui/PellagoLicenseUnit.h"

@@ -1,12 +1,12 @@
 #include "DemoAccount.h"
 
 #include "app/TemplateFetch.h"
-#include "app/base/Angou.h"
-#include "app/base/Clock.h"
+#include "base/Angou.h"
+#include "base/Clock.h"
 #include "trading/AccountOperations.h"
 #include "trading/LeverageRows.h"
-#include "trading/documents/AccountDocument.h"
-#include "trading/documents/DocumentNodes.h"
+#include "documents/AccountDocument.h"
+#include "documents/DocumentNodes.h"
 
 #include <pugixml.hpp>
 

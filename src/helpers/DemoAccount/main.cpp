@@ -4,7 +4,7 @@
 
 #include "DemoAccount.h"
 
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 
 #include <cstdio>
 #include <map>

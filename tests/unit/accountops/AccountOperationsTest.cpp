@@ -4,7 +4,7 @@
 #include "trading/AccountOperations.h"
 #include "trading/LeverageRows.h"
 #include "trading/ModelCaseSettings.h"
-#include "trading/documents/DocumentValues.h"
+#include "documents/DocumentValues.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #pragma once
 // An account document and a template on disk, for the settings operations.
 
-#include "trading/documents/AccountDocument.h"
-#include "trading/documents/DocumentNodes.h"
-#include "trading/documents/XmlFile.h"
+#include "documents/AccountDocument.h"
+#include "documents/DocumentNodes.h"
+#include "documents/XmlFile.h"
 #include "unit/UnitFixtures.h"
 
 #include <gtest/gtest.h>

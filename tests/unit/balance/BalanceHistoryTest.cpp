@@ -1,7 +1,7 @@
 // The balance history rebuilt from daily snapshots, and the adjustment by
 // deposits and withdrawals.
 
-#include "app/base/Log.h"
+#include "base/Log.h"
 #include "reporting/BalanceHistory.h"
 #include "unit/UnitFixtures.h"
 

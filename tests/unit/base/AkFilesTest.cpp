@@ -1,5 +1,5 @@
-#include "app/base/AkUnit.h"
-#include "app/base/TextCodec.h"
+#include "base/AkUnit.h"
+#include "base/TextCodec.h"
 #include "unit/UnitFixtures.h"
 
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 #include "unit/UnitFixtures.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "app/base/Angou.h"
+#include "base/Angou.h"
 
-#include "app/base/TextCodec.h"
+#include "base/TextCodec.h"
 
 #include <gtest/gtest.h>
 #include <set>

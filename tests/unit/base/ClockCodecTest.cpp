@@ -1,5 +1,5 @@
-#include "app/base/Clock.h"
-#include "app/base/TextCodec.h"
+#include "base/Clock.h"
+#include "base/TextCodec.h"
 #include "unit/UnitFixtures.h"
 
 #include <gtest/gtest.h>

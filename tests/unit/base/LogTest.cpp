@@ -1,7 +1,7 @@
-#include "app/base/Log.h"
+#include "base/Log.h"
 
-#include "app/base/AkUnit.h"
-#include "app/base/TextCodec.h"
+#include "base/AkUnit.h"
+#include "base/TextCodec.h"
 #include "unit/UnitFixtures.h"
 
 #include <filesystem>

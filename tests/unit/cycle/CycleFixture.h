@@ -4,9 +4,9 @@
 
 #include "app/AutoTradeCycle.h"
 #include "app/ProcessState.h"
-#include "app/base/AkUnit.h"
-#include "app/base/Clock.h"
-#include "app/base/Log.h"
+#include "base/AkUnit.h"
+#include "base/Clock.h"
+#include "base/Log.h"
 #include "fakes/RecordingPower.h"
 #include "unit/UnitFixtures.h"
 

@@ -1,11 +1,11 @@
 // Account document: creation from the template, accessors, totals and the
 // identity of a new account.
 
-#include "trading/documents/AccountDocument.h"
-#include "trading/documents/AccountTotals.h"
-#include "trading/documents/DocumentNodes.h"
-#include "trading/documents/DocumentValues.h"
-#include "trading/documents/XmlFile.h"
+#include "documents/AccountDocument.h"
+#include "documents/AccountTotals.h"
+#include "documents/DocumentNodes.h"
+#include "documents/DocumentValues.h"
+#include "documents/XmlFile.h"
 #include "unit/UnitFixtures.h"
 
 #include <gtest/gtest.h>

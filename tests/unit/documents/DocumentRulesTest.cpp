@@ -1,9 +1,9 @@
 // The lookup rules, the text-element rule, the Visible attribute and the
 // conversions of document values.
 
-#include "trading/documents/DocumentNodes.h"
-#include "trading/documents/DocumentValues.h"
-#include "trading/documents/XmlFile.h"
+#include "documents/DocumentNodes.h"
+#include "documents/DocumentValues.h"
+#include "documents/XmlFile.h"
 
 #include <gtest/gtest.h>
 

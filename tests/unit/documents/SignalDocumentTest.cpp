@@ -1,8 +1,8 @@
 // Readers of the signal document.
 
-#include "trading/documents/DocumentValues.h"
-#include "trading/documents/SignalDocument.h"
-#include "trading/documents/XmlFile.h"
+#include "documents/DocumentValues.h"
+#include "documents/SignalDocument.h"
+#include "documents/XmlFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Loading documents by their bytes and saving them so that a failed save
 // never costs the previous file.
 
-#include "trading/documents/AccountDocument.h"
-#include "trading/documents/DocumentNodes.h"
-#include "trading/documents/XmlFile.h"
+#include "documents/AccountDocument.h"
+#include "documents/DocumentNodes.h"
+#include "documents/XmlFile.h"
 #include "unit/UnitFixtures.h"
 
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 // unknown outcomes, cancellation, the final check and the save.
 
 #include "trading/TradeAPI.h"
-#include "trading/documents/AccountDocument.h"
-#include "trading/documents/DocumentNodes.h"
-#include "trading/documents/SignalDocument.h"
+#include "documents/AccountDocument.h"
+#include "documents/DocumentNodes.h"
+#include "documents/SignalDocument.h"
 #include "unit/UnitFixtures.h"
 #include "unit/engine/EngineFixtures.h"
 

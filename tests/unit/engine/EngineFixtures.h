@@ -2,10 +2,10 @@
 // Building blocks of the engine tests: a captured log, sessions at the
 // in-memory broker, and account and signal documents written as XML text.
 
-#include "app/base/Angou.h"
+#include "base/Angou.h"
 #include "broker/TradeApiBase.h"
 #include "fakes/InMemoryBroker.h"
-#include "trading/documents/XmlFile.h"
+#include "documents/XmlFile.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // record, net lots and the currency list, over the in-memory broker.
 
 #include "broker/Reconciliation.h"
-#include "trading/documents/DocumentNodes.h"
+#include "documents/DocumentNodes.h"
 #include "unit/engine/EngineFixtures.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // before it.
 
 #include "trading/TradeAPI.h"
-#include "trading/documents/AccountDocument.h"
-#include "trading/documents/DocumentNodes.h"
+#include "documents/AccountDocument.h"
+#include "documents/DocumentNodes.h"
 #include "unit/UnitFixtures.h"
 #include "unit/engine/EngineFixtures.h"
 

@@ -2,11 +2,11 @@
 // both broker behaviours from arbitrary positions, a second run, a bad
 // signal file, and cancellation.
 
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 #include "reporting/BalanceHistory.h"
 #include "trading/RunUpdateAccount.h"
-#include "trading/documents/AccountDocument.h"
-#include "trading/documents/DocumentNodes.h"
+#include "documents/AccountDocument.h"
+#include "documents/DocumentNodes.h"
 #include "unit/UnitFixtures.h"
 #include "unit/engine/EngineFixtures.h"
 

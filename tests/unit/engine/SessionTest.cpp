@@ -1,8 +1,8 @@
 // The session base: log-on check, account figures, lot computation, message
 // prefixes and log-off, over the in-memory broker.
 
-#include "app/base/AkUnit.h"
-#include "trading/documents/DocumentNodes.h"
+#include "base/AkUnit.h"
+#include "documents/DocumentNodes.h"
 #include "unit/engine/EngineFixtures.h"
 
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 // rotation, the account figures, cancellation and the error count.
 
 #include "trading/TradeAPI.h"
-#include "trading/documents/AccountDocument.h"
-#include "trading/documents/DocumentNodes.h"
-#include "trading/documents/DocumentValues.h"
+#include "documents/AccountDocument.h"
+#include "documents/DocumentNodes.h"
+#include "documents/DocumentValues.h"
 #include "unit/UnitFixtures.h"
 #include "unit/engine/EngineFixtures.h"
 

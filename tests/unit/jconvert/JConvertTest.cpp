@@ -1,6 +1,6 @@
 #include "reporting/jconvert.h"
 
-#include "app/base/TextCodec.h"
+#include "base/TextCodec.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>

@@ -10,7 +10,7 @@
 #include "app/NoticeMail.h"
 #include "app/SelfUpdate.h"
 #include "app/SignalReception.h"
-#include "app/base/TextCodec.h"
+#include "base/TextCodec.h"
 
 #include <pugixml.hpp>
 

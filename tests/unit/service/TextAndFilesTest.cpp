@@ -9,7 +9,7 @@
 #include "app/ProcessLaunch.h"
 #include "app/ServiceEndpoints.h"
 #include "app/SignalFiles.h"
-#include "app/base/TextCodec.h"
+#include "base/TextCodec.h"
 
 #include <filesystem>
 

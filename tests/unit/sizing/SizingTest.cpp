@@ -1,10 +1,10 @@
 // Target lots per pair from the signal, the leverages and the balance.
 
 #include "trading/Sizing.h"
-#include "trading/documents/AccountDocument.h"
-#include "trading/documents/DocumentNodes.h"
-#include "trading/documents/DocumentValues.h"
-#include "trading/documents/XmlFile.h"
+#include "documents/AccountDocument.h"
+#include "documents/DocumentNodes.h"
+#include "documents/DocumentValues.h"
+#include "documents/XmlFile.h"
 
 #include <gtest/gtest.h>
 

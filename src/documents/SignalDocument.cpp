@@ -1,9 +1,9 @@
-#include "trading/documents/SignalDocument.h"
+#include "documents/SignalDocument.h"
 
-#include "app/base/AkUnit.h"
-#include "trading/documents/DocumentNodes.h"
-#include "trading/documents/DocumentValues.h"
-#include "trading/documents/XmlFile.h"
+#include "base/AkUnit.h"
+#include "documents/DocumentNodes.h"
+#include "documents/DocumentValues.h"
+#include "documents/XmlFile.h"
 
 bool LoadSignalDocument(const std::string& path, pugi::xml_document& doc)
 {

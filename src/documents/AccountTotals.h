@@ -1,7 +1,7 @@
 #pragma once
 // The totals over all accounts in AccountSummary, in yen.
 
-#include "app/base/Clock.h"
+#include "base/Clock.h"
 
 #include <pugixml.hpp>
 

@@ -1,4 +1,4 @@
-#include "app/base/TextCodec.h"
+#include "base/TextCodec.h"
 
 #include <cerrno>
 #include <iconv.h>

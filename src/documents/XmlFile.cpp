@@ -1,8 +1,8 @@
-#include "trading/documents/XmlFile.h"
+#include "documents/XmlFile.h"
 
-#include "app/base/AkUnit.h"
-#include "app/base/Log.h"
-#include "trading/documents/XmlEncoding.h"
+#include "base/AkUnit.h"
+#include "base/Log.h"
+#include "documents/XmlEncoding.h"
 
 #include <sstream>
 

@@ -1,9 +1,9 @@
-#include "trading/documents/AccountTotals.h"
+#include "documents/AccountTotals.h"
 
-#include "app/base/AkUnit.h"
-#include "trading/documents/AccountDocument.h"
-#include "trading/documents/DocumentNodes.h"
-#include "trading/documents/DocumentValues.h"
+#include "base/AkUnit.h"
+#include "documents/AccountDocument.h"
+#include "documents/DocumentNodes.h"
+#include "documents/DocumentValues.h"
 
 #include <array>
 

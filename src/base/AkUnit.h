@@ -3,7 +3,7 @@
 // cutting, numbers and dates, waiting, and the program folder.
 // Strings are UTF-8; files the system keeps in Shift-JIS are CP932 + CR LF.
 
-#include "app/base/Clock.h"
+#include "base/Clock.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,6 @@
 // String cutting. Positions are byte positions; UTF-8 never matches a part
 // in the middle of a character, so plain byte searches are multibyte-safe.
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 
 #include <algorithm>
 

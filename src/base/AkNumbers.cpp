@@ -1,5 +1,5 @@
 // Numbers and dates as the logs, documents and mails write them.
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,7 +1,7 @@
 // Activity log (memo + monthly file) and detail log (Log/hd).
-#include "app/base/Log.h"
+#include "base/Log.h"
 
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 
 #include <algorithm>
 #include <vector>

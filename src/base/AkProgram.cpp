@@ -1,5 +1,5 @@
 // Program folder, user messages and waiting.
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 
 #include <chrono>
 #include <filesystem>

@@ -1,8 +1,8 @@
 // Keyless scrambling of log-in data: each byte is hidden behind a random
 // letter and spread over four printable characters.
-#include "app/base/Angou.h"
+#include "base/Angou.h"
 
-#include "app/base/TextCodec.h"
+#include "base/TextCodec.h"
 
 #include <algorithm>
 #include <random>

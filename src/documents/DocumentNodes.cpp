@@ -1,6 +1,6 @@
-#include "trading/documents/DocumentNodes.h"
+#include "documents/DocumentNodes.h"
 
-#include "app/base/AkUnit.h"
+#include "base/AkUnit.h"
 
 #include <cstring>
 

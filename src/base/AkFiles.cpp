@@ -1,6 +1,6 @@
 // Files and folders. Shift-JIS text files are CP932 with CR LF on disk.
-#include "app/base/AkUnit.h"
-#include "app/base/TextCodec.h"
+#include "base/AkUnit.h"
+#include "base/TextCodec.h"
 
 #include <algorithm>
 #include <cerrno>

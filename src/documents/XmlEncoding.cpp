@@ -1,7 +1,7 @@
-#include "trading/documents/XmlEncoding.h"
+#include "documents/XmlEncoding.h"
 
-#include "app/base/AkUnit.h"
-#include "app/base/TextCodec.h"
+#include "base/AkUnit.h"
+#include "base/TextCodec.h"
 
 #include <iconv.h>
 

@@ -1,4 +1,4 @@
-#include "app/base/Clock.h"
+#include "base/Clock.h"
 
 #include <cmath>
 #include <cstdio>

@@ -3,7 +3,7 @@
 // saving, creation, and the accessors every operation shares. No copy lives
 // beyond one operation: load, change, save.
 
-#include "app/base/Clock.h"
+#include "base/Clock.h"
 
 #include <pugixml.hpp>
 

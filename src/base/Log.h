@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <deque>
 #include <functional>
-#include "app/base/Clock.h"
+#include "base/Clock.h"
 
 #include <string>
 

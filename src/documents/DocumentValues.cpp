@@ -1,7 +1,7 @@
-#include "trading/documents/DocumentValues.h"
+#include "documents/DocumentValues.h"
 
-#include "app/base/AkUnit.h"
-#include "trading/documents/DocumentNodes.h"
+#include "base/AkUnit.h"
+#include "documents/DocumentNodes.h"
 
 #include <limits>
 
