@@ -1,6 +1,7 @@
 #include "app/Download.h"
 
-#include "app/CurlTransfer.h"
+#include "app/ProxySetting.h"
+#include "base/CurlTransfer.h"
 #include "base/Log.h"
 
 #include <cstdio>

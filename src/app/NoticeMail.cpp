@@ -2,9 +2,7 @@
 
 #include "app/ProcessState.h"
 #include "base/AkUnit.h"
-#include "base/Clock.h"
-
-#include <filesystem>
+#include "reporting/MailQueue.h"
 
 namespace {
 
@@ -12,18 +10,6 @@ MailSenderPass& SenderPass()
 {
     static MailSenderPass pass;
     return pass;
-}
-
-// Two notices within one millisecond must not share a file.
-std::string FreeQueuePath()
-{
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        std::string path = ProgramPath("MailTemp/" + StampedLogName(Now()) + ".log");
-        if (!std::filesystem::exists(path))
-            return path;
-        PumpFor(2);
-    }
-    return {};
 }
 
 } // namespace
@@ -35,13 +21,9 @@ std::string QueueNoticeMail(const std::string& subject, const std::string& body)
     std::string written;
     try {
         ScopedFlag guard(MailQueueBusy);
-        EnsureDir(ProgramPath("MailTemp"));
-        std::string path = FreeQueuePath();
-        std::string text = body;
-        if (!text.empty() && text.back() != '\n' && text.back() != '\r')
-            text += "\r\n";
-        text += subject;
-        if (!path.empty() && SaveTextFile(path, text))
+        EnsureDir(MailTempFolder());
+        const std::string path = MailTempFolder() + NewMailFileName(MailTempFolder());
+        if (SaveMailFile(path, subject, body))
             written = path;
     } catch (...) {
     }

@@ -3,7 +3,7 @@
 // deletion on one connection. Deletions take effect when the session ends
 // normally (QUIT); a dropped connection keeps every message on the server.
 
-#include "app/CurlTransfer.h"
+#include "base/CurlTransfer.h"
 
 #include <string>
 #include <vector>

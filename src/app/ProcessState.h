@@ -3,6 +3,8 @@
 // GUI thread reads and writes these plain variables; the flags prevent the
 // re-entry that pumping events during long operations would otherwise allow.
 
+#include "base/ScopedFlag.h"
+
 #include <string>
 #include <sys/types.h>
 
@@ -19,18 +21,6 @@ extern bool MailQueueBusy;    // a mail file is being written into MailTemp/
 extern bool CancelRequested;  // the user asked the running trade run to stop
 extern int AutoRetryCount;    // consecutive failed automatic runs
 extern pid_t WatchdogProcess; // the running PellagoChecker.exe, 0 when none
-
-// Sets one of the flags above for as long as it lives.
-class ScopedFlag {
-public:
-    explicit ScopedFlag(bool& flag) : flag_(flag) { flag_ = true; }
-    ~ScopedFlag() { flag_ = false; }
-    ScopedFlag(const ScopedFlag&) = delete;
-    ScopedFlag& operator=(const ScopedFlag&) = delete;
-
-private:
-    bool& flag_;
-};
 
 // Back to the start values (tests, and the window's start-up step 1).
 void ResetProcessState();

@@ -14,3 +14,13 @@ TProxySetting GetProxySetting()
 {
     return Provider() ? Provider()() : TProxySetting{};
 }
+
+void ApplyProxySetting(CURL* easy)
+{
+    TProxySetting proxy = GetProxySetting();
+    if (!proxy.UseProxy)
+        curl_easy_setopt(easy, CURLOPT_PROXY, ""); // not even the environment's
+    else if (!proxy.Address.empty())
+        curl_easy_setopt(easy, CURLOPT_PROXY, proxy.Address.c_str());
+    // Proxy on without an address: libcurl reads http_proxy and friends.
+}

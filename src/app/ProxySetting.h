@@ -3,6 +3,8 @@
 // "Proxyを使用して通信する" (CheckBox17) and the host:port box (Edit11);
 // every network operation takes a fresh copy through GetProxySetting.
 
+#include <curl/curl.h>
+
 #include <functional>
 #include <string>
 
@@ -15,3 +17,8 @@ using ProxySettingProvider = std::function<TProxySetting()>;
 // An empty provider means no proxy.
 void SetProxySettingProvider(ProxySettingProvider provider);
 TProxySetting GetProxySetting();
+
+// Sets the proxy of the current TProxySetting on a transfer: the given
+// host:port, the environment's proxy variables when the address is empty,
+// none when off.
+void ApplyProxySetting(CURL* easy);

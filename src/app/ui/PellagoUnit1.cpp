@@ -6,6 +6,7 @@
 #include "app/ProxySetting.h"
 #include "app/ServiceContext.h"
 #include "app/ui/AutoTradeWiring.h"
+#include "app/ui/MailWiring.h"
 #include "app/ui/ServiceWiring.h"
 #include "platform/SingleInstance.h"
 
@@ -34,6 +35,7 @@ TPellagoForm::TPellagoForm(const StartOptions& options, QWidget* parent)
     hooks.templateFetched = [this](const std::vector<std::string>& brokers) { FillBrokerList(brokers); };
     SetServiceHooks(hooks);
     autoTrade_ = new AutoTradeWiring(*this);
+    mail_ = new MailWiring(*this);
     ConnectServiceControls(*this, *autoTrade_);
     RunStartUpSequence();
 }

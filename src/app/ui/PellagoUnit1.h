@@ -35,6 +35,7 @@ class QTreeWidget;
 class QWebEngineView;
 class RadioGroup;
 class AutoTradeWiring;
+class MailWiring;
 struct ServiceSettings;
 
 class TPellagoForm : public QMainWindow {
@@ -236,6 +237,8 @@ public:
 
     // --- Trading (AutoTradeWiring.cpp, RunAutoTrade.cpp, ServiceWiring.cpp) ----
     AutoTradeWiring& AutoTrade() const { return *autoTrade_; }
+    // Mail: the queue, the report, the test mail and the menu (MailWiring.cpp).
+    MailWiring& Mail() const { return *mail_; }
     // The trade run on the newest signal file (byHand: Button5).
     bool RunAutoTrade(bool byHand);
     // The user tab's values as the service operations take them.
@@ -309,6 +312,7 @@ private:
 
     StartOptions options_;
     AutoTradeWiring* autoTrade_ = nullptr; // a child object, created before the start-up
+    MailWiring* mail_ = nullptr;           // the same
     StoredControls stored_;
     std::set<QWidget*> lockedTabs_;
     bool settingsPanelOpen_ = false;

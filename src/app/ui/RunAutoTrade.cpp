@@ -7,6 +7,7 @@
 #include "app/ProxySetting.h"
 #include "base/AkUnit.h"
 #include "base/Log.h"
+#include "app/ui/MailWiring.h"
 #include "app/ui/RadioGroup.h"
 #include "broker/DialogWatchdog.h"
 #include "broker/ProgramAdapters.h"
@@ -108,5 +109,6 @@ bool TPellagoForm::TradeNewestSignal()
             CancelButton->raise();
     };
     setup.ResetWatchdogClicks = [] { ProgramDialogWatchdog().ResetAttempts(); };
+    setup.ReportMail = Mail().ReportSink();
     return RunUpdateAccount(signalPath, AccountXmlPath, setup);
 }

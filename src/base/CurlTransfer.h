@@ -1,7 +1,7 @@
 #pragma once
 // Runs libcurl transfers on the multi interface from the GUI thread,
 // processing pending events between polls so the window stays live during
-// downloads and mailbox sessions.
+// downloads, mailbox sessions and mail delivery.
 
 #include <curl/curl.h>
 
@@ -12,10 +12,6 @@
 // on one connection (POP3) passes its own; without one each call has a
 // fresh one, so nested transfers stay independent.
 CURLcode PerformWithEvents(CURL* easy, CURLM* multi = nullptr);
-
-// Sets the proxy of the current TProxySetting: the given host:port, the
-// environment's proxy variables when the address is empty, none when off.
-void ApplyProxySetting(CURL* easy);
 
 // Write callback that appends to the std::string given as CURLOPT_WRITEDATA.
 size_t AppendToString(char* data, size_t size, size_t count, void* target);

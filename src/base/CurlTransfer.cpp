@@ -1,6 +1,5 @@
-#include "app/CurlTransfer.h"
+#include "base/CurlTransfer.h"
 
-#include "app/ProxySetting.h"
 #include "base/AkUnit.h"
 
 namespace {
@@ -76,16 +75,6 @@ CURLcode PerformWithEvents(CURL* easy, CURLM* sessionMulti)
         result = FinishedResult(multi, easy, finished);
     curl_multi_remove_handle(multi, easy);
     return result;
-}
-
-void ApplyProxySetting(CURL* easy)
-{
-    TProxySetting proxy = GetProxySetting();
-    if (!proxy.UseProxy)
-        curl_easy_setopt(easy, CURLOPT_PROXY, ""); // not even the environment's
-    else if (!proxy.Address.empty())
-        curl_easy_setopt(easy, CURLOPT_PROXY, proxy.Address.c_str());
-    // Proxy on without an address: libcurl reads http_proxy and friends.
 }
 
 size_t AppendToString(char* data, size_t size, size_t count, void* target)
