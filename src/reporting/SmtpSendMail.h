@@ -1,7 +1,7 @@
 #pragma once
 // The SMTP route on libcurl: connect (40 s), STARTTLS when asked, AUTH with
-// the user name and password, then the mail to every recipient. TLS peers
-// are always verified; CaFile adds a trust anchor of the user's own.
+// the user name and password, then the mail to every recipient. The TLS
+// peer is always verified, against CaFile when one is named.
 
 #include "reporting/MailMime.h"
 
@@ -13,7 +13,7 @@ struct TSmtpSettings {
     std::string User;     // "ログインID"; empty: no AUTH
     std::string Password; // "パスワード"
     bool UseTls = false;  // "SSLを使用する": STARTTLS, required
-    std::string CaFile;   // PEM file of further trusted certificates; empty: the system's only
+    std::string CaFile;   // PEM file of trusted certificates; empty: the system's
 };
 
 // The connect time-out of the route.

@@ -1,12 +1,15 @@
 // The unattended program end to end: `pellago --home DIR --headless --once
 // auto` in a scratch program folder against pellago-sim. One tick receives
-// the demo signal, trades the LionFX account to its targets and records the
-// run; with the broker refusing every log-on it records the failure for the
-// retry.
+// the demo signal, trades the LionFX account to its targets, records the run
+// and mails its report to a loopback SMTP server; with the broker refusing
+// every log-on it records the failure for the retry.
 
 #include "app/IniFile.h"
+#include "app/MailMessage.h"
 #include "app/MarketCalendar.h"
+#include "base/Angou.h"
 #include "base/Clock.h"
+#include "integration/MailKit.h"
 #include "support/SimServer.h"
 #include "support/TestSupport.h"
 
@@ -120,6 +123,8 @@ protected:
         QProcess program;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("PELLAGO_TEST_CLOCK_OFFSET", QString::number(offset));
+        for (const auto& [name, value] : extraEnvironment)
+            environment.insert(name, value);
         program.setProcessEnvironment(environment);
         program.setProcessChannelMode(QProcess::SeparateChannels);
         program.start(QString::fromStdString(BinDir() + "pellago"),
@@ -154,7 +159,19 @@ protected:
         return lots;
     }
 
+    // Mail reports on, over STARTTLS with AUTH to the loopback server.
+    void MailReportsTo(int port, const std::string& certFolder)
+    {
+        WriteFileBytes(home.file("pellago.ini"),
+                       "[Main]\r\nCheckBox10=1\r\nCheckBox1=1\r\nCheckBox2=1\r\nEdit3=127.0.0.1\r\nEdit7=" +
+                           std::to_string(port) + "\r\nEdit4=" + mailkit::kUser +
+                           "\r\nEdit5=" + AngouEncodeText(mailkit::kPassword) +
+                           "\r\nEdit8=Pellagoレポート\r\nEdit9=bot@example.test\r\nEdit10=user@example.test\r\n");
+        extraEnvironment["PELLAGO_MAIL_CA_FILE"] = QString::fromStdString(certFolder + "cert.pem");
+    }
+
     static inline SimServer* sim = nullptr;
+    std::map<QString, QString> extraEnvironment;
     ScratchDir home;
     std::string account;
     long long offset = 0;
@@ -165,8 +182,13 @@ bool Contains(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
-TEST_F(CycleHeadless, OneTickReceivesTheDemoSignalAndTradesTheAccountToItsTargets)
+TEST_F(CycleHeadless, OneTickReceivesTheDemoSignalTradesTheAccountToItsTargetsAndMailsTheReport)
 {
+    ScratchDir certificates;
+    ScratchDir spool;
+    ASSERT_TRUE(mailkit::MakeCertificate(certificates.path()));
+    mailkit::SmtpServer smtp(spool.path(), certificates.path());
+    MailReportsTo(smtp.Port(), certificates.path());
     AddAccount("pw");
     const RunResult run = RunOnce();
     ASSERT_EQ(run.exitCode, 0) << run.output;
@@ -185,6 +207,19 @@ TEST_F(CycleHeadless, OneTickReceivesTheDemoSignalAndTradesTheAccountToItsTarget
         "AutoTrade/AccountLog/" + std::to_string(day.year) + "/" + Two(day.month) + Two(day.day) + ".xml";
     EXPECT_TRUE(std::filesystem::exists(home.file(snapshot))) << snapshot;
     EXPECT_FALSE(ReadFileBytes(home.file("AutoTrade/AccountLog/Balance.csv")).empty());
+
+    const auto mails = smtp.Messages();
+    ASSERT_EQ(mails.size(), 1u) << run.output;
+    const ReceivedMail report = ParseReceivedMail(mails[0].raw);
+    EXPECT_EQ(report.subject, std::to_string(day.month) + "月" + std::to_string(day.day) + "日の自動売買ログ");
+    const std::string body = JapaneseBytesToUtf8(report.body);
+    EXPECT_TRUE(Contains(body, "■ 口座状況(総合)\r\n\r\n[評価資産] ")) << body;
+    EXPECT_TRUE(Contains(body, "■ 重要なログ抽出結果\r\n\r\n")) << body;
+    EXPECT_TRUE(Contains(body, "[重要] 自動売買は正常に終了しました")) << body;
+    EXPECT_TRUE(Contains(body, "errorは0個です")) << body;
+    EXPECT_TRUE(Contains(run.output, "メール送信成功.")) << run.output;
+    EXPECT_TRUE(std::filesystem::is_empty(home.file("MailTemp")));
+    EXPECT_FALSE(std::filesystem::is_empty(home.file("MailLog")));
 }
 
 TEST_F(CycleHeadless, ARefusedLogOnRecordsTheFailureForTheRetry)

@@ -19,11 +19,6 @@
 #include <QJsonObject>
 #include <QWidget>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <filesystem>
 
 using mailkit::SmtpServer;
@@ -37,44 +32,17 @@ namespace {
 const char* const kRecipients = "a@example.test;b@example.test";
 const char* const kBothRecipients = R"("rcpt_tos": ["a@example.test", "b@example.test"])";
 
-int FreePort()
-{
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
-}
-
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-// Makes a file undeletable even for root while alive (chattr +i).
-class Immutable {
-public:
-    explicit Immutable(const std::string& path) : path_(path) { set_ = Chattr("+i"); }
-    ~Immutable() { Release(); }
-    bool Set() const { return set_; }
-    void Release()
-    {
-        if (set_)
-            Chattr("-i");
-        set_ = false;
-    }
+// chattr +i / -i: a file that even root cannot delete.
+bool Chattr(const char* flag, const std::string& path)
+{
+    QProcess chattr;
+    chattr.start("chattr", {flag, QString::fromStdString(path)});
+    return chattr.waitForFinished(10000) && chattr.exitStatus() == QProcess::NormalExit && chattr.exitCode() == 0;
+}
 
-private:
-    bool Chattr(const char* flag) const
-    {
-        QProcess chattr;
-        chattr.start("chattr", {flag, QString::fromStdString(path_)});
-        return chattr.waitForFinished(10000) && chattr.exitStatus() == QProcess::NormalExit && chattr.exitCode() == 0;
-    }
-    std::string path_;
-    bool set_ = false;
-};
+std::string NameOf(const std::string& path) { return fs::path(path).filename().string(); }
 
 class MailDelivery : public ::testing::Test {
 protected:
@@ -166,7 +134,7 @@ TEST_F(MailDelivery, AnUntrustedServerAWrongPasswordOrNoServerIsNoDelivery)
         {"certificate not trusted", [](TMailSettings& s) { s.Smtp.CaFile.clear(); }, TMailResult::Failed},
         {"wrong password", [](TMailSettings& s) { s.Smtp.Password = "wrong"; }, TMailResult::Failed},
         {"port not a number", [](TMailSettings& s) { s.Smtp.Port = "25a"; }, TMailResult::Failed},
-        {"nobody listening", [](TMailSettings& s) { s.Smtp.Port = std::to_string(FreePort()); },
+        {"nobody listening", [](TMailSettings& s) { s.Smtp.Port = std::to_string(testsupport::FreeLoopbackPort()); },
          TMailResult::Unreachable},
     };
     for (const Case& c : cases) {
@@ -179,7 +147,7 @@ TEST_F(MailDelivery, AnUntrustedServerAWrongPasswordOrNoServerIsNoDelivery)
 
 TEST_F(MailDelivery, QueuedMailsWaitOutADeadServerAndARestartThenGoOutOnceEach)
 {
-    const int port = FreePort();
+    const int port = testsupport::FreeLoopbackPort();
     Queue("件名1", "本文1");
     Queue("件名2", "本文2");
     {
@@ -207,8 +175,7 @@ TEST_F(MailDelivery, AMailThatCannotBeDeletedAfterSendingIsNeverSentTwice)
 {
     SmtpServer server(spool.path(), certificates->path());
     const std::string path = Queue("件名", "本文");
-    Immutable locked(path);
-    if (!locked.Set())
+    if (!Chattr("+i", path))
         GTEST_SKIP() << "chattr +i is not available here";
     TMailQueue queue;
     Pass(queue, server.Port());
@@ -218,7 +185,7 @@ TEST_F(MailDelivery, AMailThatCannotBeDeletedAfterSendingIsNeverSentTwice)
     EXPECT_EQ(server.Messages().size(), 1u);
     EXPECT_TRUE(fs::exists(path));
 
-    locked.Release();
+    ASSERT_TRUE(Chattr("-i", path));
     Pass(restarted, server.Port());
     EXPECT_FALSE(fs::exists(path));
     EXPECT_FALSE(program.Exists("MailTempSent.txt"));
@@ -228,20 +195,20 @@ TEST_F(MailDelivery, AMailThatCannotBeDeletedAfterSendingIsNeverSentTwice)
 TEST_F(MailDelivery, ReportsOffKeepTheQueueAndLocalSaveKeepsEveryMailInTheMailLog)
 {
     SmtpServer server(spool.path(), certificates->path());
-    const std::string notice = Queue("お知らせ", "本文");
-    const std::string report = Queue("11月5日の自動売買ログ", "報告");
-    program.Write("MailLog/" + fs::path(report).filename().string(), program.Read("MailTemp/" + fs::path(report).filename().string()));
-    const std::string before = program.Read("MailTemp/" + fs::path(notice).filename().string());
+    const std::string notice = NameOf(Queue("お知らせ", "本文"));
+    const std::string report = NameOf(Queue("11月5日の自動売買ログ", "報告"));
+    program.Write("MailLog/" + report, program.Read("MailTemp/" + report));
+    const std::string before = program.Read("MailTemp/" + notice);
 
     TMailQueue queue;
     Pass(queue, server.Port(), /*reportsOn=*/false);
     EXPECT_EQ(program.QueuedMails().size(), 2u);
-    EXPECT_EQ(program.Read("MailTemp/" + fs::path(notice).filename().string()), before);
+    EXPECT_EQ(program.Read("MailTemp/" + notice), before);
 
     Pass(queue, server.Port(), true, /*localSave=*/true);
     EXPECT_TRUE(program.QueuedMails().empty());
-    EXPECT_EQ(program.Read("MailLog/" + fs::path(notice).filename().string()), before);
-    EXPECT_TRUE(program.Exists("MailLog/" + fs::path(report).filename().string()));
+    EXPECT_EQ(program.Read("MailLog/" + notice), before);
+    EXPECT_TRUE(program.Exists("MailLog/" + report));
     EXPECT_TRUE(server.Messages().empty());
 }
 
@@ -260,7 +227,7 @@ TEST_F(MailDelivery, TheSystemMailerRouteGoesThroughMsmtpToTheServer)
     setenv("HOME", config.path().c_str(), 1);
     setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
 
-    TMailSettings settings = Settings(FreePort()); // the SMTP fields play no part
+    TMailSettings settings = Settings(testsupport::FreeLoopbackPort()); // the SMTP fields play no part
     settings.OutlookExpress = true;
     const TMailResult result = DeliverMail(settings, "11月5日の自動売買ログ", "本日の取引\r\n");
     setenv("HOME", savedHome.c_str(), 1);
@@ -282,7 +249,7 @@ TEST_F(MailDelivery, TheRelayRouteFillsInAndSubmitsTheServicesForm)
     QWidget window;
     BrowserHost host{&window};
     QtBrowserFactory browsers;
-    TMailSettings settings = Settings(FreePort()); // the SMTP fields are ignored on this route
+    TMailSettings settings = Settings(testsupport::FreeLoopbackPort()); // the SMTP fields are ignored on this route
     settings.Relay = true;
     settings.RelayRoute = {&browsers, &host, sim.Url("/send/mail/contact.php"), {}};
     EXPECT_EQ(DeliverMail(settings, "11月5日の自動売買ログ", "本日の取引\r\n[重要] 正常に終了"), TMailResult::Sent);
@@ -297,7 +264,7 @@ TEST_F(MailDelivery, TheRelayRouteFillsInAndSubmitsTheServicesForm)
     EXPECT_EQ(fields["msubject"].toString().toStdString(), "11月5日の自動売買ログ");
     EXPECT_EQ(fields["message"].toString().remove('\r').toStdString(), "本日の取引\n[重要] 正常に終了");
 
-    settings.RelayRoute.PageUrl = "http://127.0.0.1:" + std::to_string(FreePort()) + "/send/mail/contact.php";
+    settings.RelayRoute.PageUrl = "http://127.0.0.1:" + std::to_string(testsupport::FreeLoopbackPort()) + "/send/mail/contact.php";
     EXPECT_EQ(DeliverMail(settings, "subject", "body"), TMailResult::Unreachable);
 }
 

@@ -30,19 +30,6 @@ namespace {
 const std::string kUser = "user1_signal@pellago.example";
 const std::string kPassword = "secret";
 
-int FreePort()
-{
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
-}
-
 bool Accepts(int port)
 {
     int fd = socket(AF_INET, SOCK_STREAM, 0);
@@ -66,7 +53,7 @@ void ChownTree(const fs::path& root, uid_t uid, gid_t gid)
 // processes run as dovenull and the mail as the dovecot user, never root.
 class Dovecot {
 public:
-    explicit Dovecot(const std::string& root) : root_(root), port_(FreePort())
+    explicit Dovecot(const std::string& root) : root_(root), port_(testsupport::FreeLoopbackPort())
     {
         for (const char* sub : {"run", "state", "mail"})
             fs::create_directories(root_ / sub);

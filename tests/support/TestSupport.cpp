@@ -4,6 +4,11 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <cstdlib>
 
 namespace testsupport {
@@ -19,6 +24,19 @@ static std::string FromEnvWithSlash(const char* name, const std::string& fallbac
 
 std::string BinDir() { return FromEnvWithSlash("PELLAGO_BIN_DIR", "bin"); }
 std::string SourceDir() { return FromEnvWithSlash("PELLAGO_SOURCE_DIR", "."); }
+
+int FreeLoopbackPort()
+{
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    close(fd);
+    return ntohs(address.sin_port);
+}
 
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
 {

@@ -15,6 +15,9 @@ std::string BinDir();
 // The repository's root folder, with '/'.
 std::string SourceDir();
 
+// A loopback TCP port nobody listens on at the moment of asking.
+int FreeLoopbackPort();
+
 // Processes Qt events until `done` returns true or `timeoutMs` passes.
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs);
 
