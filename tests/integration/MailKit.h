@@ -79,24 +79,14 @@ private:
     int port_ = 0;
 };
 
-// A header's value with its folded lines joined ("" when absent).
+// The value of a header that stands on one line ("" when absent).
 inline std::string HeaderValue(const std::string& raw, const std::string& name)
 {
-    const std::string head = "\r\n" + raw.substr(0, raw.find("\r\n\r\n") + 2);
-    const std::size_t at = head.find("\r\n" + name + ": ");
+    const std::size_t at = raw.find("\r\n" + name + ": ");
     if (at == std::string::npos)
         return {};
-    std::string value;
-    for (std::size_t i = at + name.size() + 4; i < head.size(); ++i) {
-        if (head.compare(i, 2, "\r\n") == 0) {
-            if (i + 2 >= head.size() || (head[i + 2] != ' ' && head[i + 2] != '\t'))
-                break;
-            ++i;
-            continue;
-        }
-        value += head[i];
-    }
-    return value;
+    const std::size_t start = at + name.size() + 4;
+    return raw.substr(start, raw.find("\r\n", start) - start);
 }
 
 } // namespace mailkit
