@@ -192,7 +192,7 @@ TickOutcome AutoTradeCycle::AfterFailure()
 TickOutcome AutoTradeCycle::Restart()
 {
     const std::int64_t interval = timer_.Interval();
-    const std::string commandLine = retry::ReExeCommandLine(ExecutablePath(), AutoRetryCount, interval);
+    const std::string commandLine = retry::ReExeCommandLine(AutoRetryCount, interval);
     if (!operations_.launchProcess(commandLine)) {
         // Ending now would leave nothing to bring the program back: keep retrying here.
         AddLog("[Bin] ReExe.exe を起動できませんでした");

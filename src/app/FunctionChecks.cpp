@@ -39,7 +39,7 @@ void RunUpdateTest()
 
 std::string RestartTestCommandLine()
 {
-    return QuoteArg(ProgramPath("Bin/ReExe.exe")) + " " + QuoteArg(ExecutablePath() + " auto " + "10") + " " +
+    return QuoteArg(ProgramPath("Bin/ReExe.exe")) + " " + QuoteArg(RestartCommandLine({"auto", "10"})) + " " +
            QuoteArg("12");
 }
 
@@ -55,5 +55,6 @@ void RunRevivalTest()
     Announce("自動復活テスト");
     if (!WatchdogProcess)
         WatchdogToggle();
+    KeepWatchdogAtExit = true;
     TerminateProgram();
 }

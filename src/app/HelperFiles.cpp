@@ -56,10 +56,14 @@ void InstallHelperPrograms(const std::string& fromFolder)
 {
     EnsureDir(ProgramPath("Bin"));
     for (const auto& name : HelperProgramNames()) {
-        fs::path target = ProgramPath("Bin/" + name);
-        fs::path source = fs::path(fromFolder) / name;
-        if (!fs::exists(target) && fs::exists(source) && fs::absolute(source) != fs::absolute(target))
-            CopyIntoPlace(source, target);
+        const fs::path target = ProgramPath("Bin/" + name);
+        if (fs::exists(target))
+            continue;
+        for (const fs::path& source : {fs::path(fromFolder) / "Bin" / name, fs::path(fromFolder) / name})
+            if (fs::exists(source)) {
+                CopyIntoPlace(source, target);
+                break;
+            }
     }
 }
 
@@ -136,7 +140,7 @@ void DownloadHelperFile(const std::string& name, const std::string& url, const s
 std::string WatchdogCommandLine()
 {
     return QuoteArg(ProgramPath("Bin/PellagoChecker.exe")) + QuoteArg("TPellagoForm") + QuoteArg("TReExeForm") +
-           QuoteArg(ExecutablePath() + " auto") + QuoteArg("10");
+           QuoteArg(RestartCommandLine({"auto"})) + QuoteArg("10");
 }
 
 void WatchdogToggle()

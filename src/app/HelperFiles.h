@@ -11,8 +11,9 @@
 // The helper programs' names, as the service's list names them.
 const std::vector<std::string>& HelperProgramNames();
 
-// Copies each helper that Bin/ lacks from `fromFolder` (the build or
-// installation folder beside the executable), with its run bit.
+// Copies each helper that Bin/ lacks from `fromFolder`'s Bin/ or from
+// `fromFolder` itself (an installation, or a build tree, beside the
+// executable), with its run bit.
 void InstallHelperPrograms(const std::string& fromFolder);
 
 // Walks the template's Bin element: a missing file or one whose size differs

@@ -59,6 +59,24 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine)
     return arguments;
 }
 
+std::string JoinCommandLine(const std::vector<std::string>& arguments)
+{
+    std::string line;
+    for (const std::string& argument : arguments) {
+        if (!line.empty())
+            line += ' ';
+        if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) {
+            line += argument;
+            continue;
+        }
+        line += '"';
+        for (char c : argument)
+            line += c == '"' ? std::string("\"\"") : std::string(1, c);
+        line += '"';
+    }
+    return line;
+}
+
 pid_t LaunchArguments(const std::vector<std::string>& arguments)
 {
     ReapEndedChildren();

@@ -12,6 +12,9 @@
 // Splits a command line into its arguments: blanks separate, double quotes
 // group (the quotes themselves are dropped), "" inside quotes is one quote.
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
+// The reverse: an argument holding a blank or a quote (or none at all) is
+// quoted, with its quotes doubled; the others stand as they are.
+std::string JoinCommandLine(const std::vector<std::string>& arguments);
 
 // Starts the program with the current directory and environment, no
 // inherited descriptors beyond standard input, output and error. Returns

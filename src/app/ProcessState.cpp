@@ -1,9 +1,11 @@
 #include "app/ProcessState.h"
 
+#include "app/ProcessLaunch.h"
 #include "base/AkUnit.h"
 
 #include <filesystem>
 #include <unistd.h>
+#include <utility>
 
 bool VersionChecked = false;
 bool AutoMode = false;
@@ -15,6 +17,7 @@ bool MailQueueBusy = false;
 bool CancelRequested = false;
 int AutoRetryCount = 0;
 pid_t WatchdogProcess = 0;
+bool KeepWatchdogAtExit = false;
 
 void ResetProcessState()
 {
@@ -22,6 +25,7 @@ void ResetProcessState()
     TradeRunning = SignalCheckBusy = MailQueueBusy = CancelRequested = false;
     AutoRetryCount = 0;
     WatchdogProcess = 0;
+    KeepWatchdogAtExit = false;
 }
 
 namespace {
@@ -36,6 +40,12 @@ std::string& ExecutablePathStore()
     return path;
 }
 
+std::vector<std::string>& RestartOptionsStore()
+{
+    static std::vector<std::string> options;
+    return options;
+}
+
 std::string& WindowHandleStore()
 {
     static std::string handle = std::to_string(getpid());
@@ -46,6 +56,17 @@ std::string& WindowHandleStore()
 
 const std::string& ExecutablePath() { return ExecutablePathStore(); }
 void SetExecutablePath(const std::string& path) { ExecutablePathStore() = path; }
+
+const std::vector<std::string>& RestartOptions() { return RestartOptionsStore(); }
+void SetRestartOptions(std::vector<std::string> options) { RestartOptionsStore() = std::move(options); }
+
+std::string RestartCommandLine(const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> command{ExecutablePath()};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    command.insert(command.end(), RestartOptions().begin(), RestartOptions().end());
+    return JoinCommandLine(command);
+}
 
 std::string MainWindowHandleText() { return WindowHandleStore(); }
 void SetMainWindowHandleText(const std::string& text) { WindowHandleStore() = text; }

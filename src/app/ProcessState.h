@@ -7,6 +7,7 @@
 
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 // The running program's version, compared with the service's version record.
 constexpr double ProgramVersion = 1.0271;
@@ -21,6 +22,7 @@ extern bool MailQueueBusy;    // a mail file is being written into MailTemp/
 extern bool CancelRequested;  // the user asked the running trade run to stop
 extern int AutoRetryCount;    // consecutive failed automatic runs
 extern pid_t WatchdogProcess; // the running PellagoChecker.exe, 0 when none
+extern bool KeepWatchdogAtExit; // the revival test ends the program for the watchdog to revive
 
 // Back to the start values (tests, and the window's start-up step 1).
 void ResetProcessState();
@@ -29,6 +31,14 @@ void ResetProcessState();
 // swaps and the helpers restart). Defaults to /proc/self/exe.
 const std::string& ExecutablePath();
 void SetExecutablePath(const std::string& path);
+
+// The options a restarted program keeps from this start (--home DIR,
+// --headless), so ReExe and the watchdog bring back the same kind of program.
+const std::vector<std::string>& RestartOptions();
+void SetRestartOptions(std::vector<std::string> options);
+// The command that starts this program again: the executable, `arguments`
+// ("auto", the retry number), then the restart options.
+std::string RestartCommandLine(const std::vector<std::string>& arguments);
 
 // What replace.exe is told to end: on Linux the process id of the program.
 std::string MainWindowHandleText();

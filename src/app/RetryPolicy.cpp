@@ -1,8 +1,18 @@
 #include "app/RetryPolicy.h"
 
+#include "app/ProcessState.h"
 #include "base/AkUnit.h"
 
 namespace retry {
+
+namespace {
+
+std::int64_t retryStep = kRetryStep;
+
+} // namespace
+
+std::int64_t RetryStep() { return retryStep; }
+void SetRetryStep(std::int64_t milliseconds) { retryStep = milliseconds; }
 
 std::int64_t PeriodFor(bool demoMode)
 {
@@ -13,7 +23,7 @@ std::int64_t IntervalAfterFailure(std::int64_t current, int failures)
 {
     if (current >= kCapThreshold)
         return kCappedInterval;
-    return RoundHalfAway(static_cast<double>(failures) * static_cast<double>(kRetryStep));
+    return RoundHalfAway(static_cast<double>(failures) * static_cast<double>(RetryStep()));
 }
 
 bool RestartsProgram(int failures)
@@ -32,10 +42,10 @@ std::string RetryMessage(std::int64_t interval)
            std::to_string(RoundHalfAway(static_cast<double>(interval) / 60000.0)) + "分後に再実行します";
 }
 
-std::string ReExeCommandLine(const std::string& executable, int failures, std::int64_t interval)
+std::string ReExeCommandLine(int failures, std::int64_t interval)
 {
     return QuoteArg(ProgramFolder() + "Bin/ReExe.exe") + " " +
-           QuoteArg(executable + " auto " + std::to_string(failures)) + " " +
+           QuoteArg(RestartCommandLine({"auto", std::to_string(failures)})) + " " +
            QuoteArg(std::to_string(RoundHalfAway(static_cast<double>(interval) / 1000.0)));
 }
 

@@ -19,6 +19,10 @@ constexpr int kRebootEveryFailures = 10;
 // The period that replaces the first-tick interval.
 std::int64_t PeriodFor(bool demoMode);
 
+// The step per failure: kRetryStep, unless a test shortened it.
+std::int64_t RetryStep();
+void SetRetryStep(std::int64_t milliseconds);
+
 // Failures × 3 minutes; an interval already at the signed 32-bit limit
 // jumps to the unsigned one.
 std::int64_t IntervalAfterFailure(std::int64_t current, int failures);
@@ -29,7 +33,8 @@ bool RebootsMachine(int failures, bool rebootOption);
 // "■ 今回、…N分後に再実行します" for the coming retry.
 std::string RetryMessage(std::int64_t interval);
 
-// ReExe waits the delay, then runs "<executable> auto <failures>".
-std::string ReExeCommandLine(const std::string& executable, int failures, std::int64_t interval);
+// ReExe waits the delay, then runs "<executable> auto <failures>" with the
+// options the program keeps across restarts.
+std::string ReExeCommandLine(int failures, std::int64_t interval);
 
 } // namespace retry

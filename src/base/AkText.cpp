@@ -133,7 +133,9 @@ std::vector<std::string> SplitToArray(const std::string& text, const std::string
 
 std::string QuoteArg(const std::string& text)
 {
-    return "\"" + text + "\" ";
+    // A quote inside is doubled, as SplitCommandLine reads it back, so a whole
+    // command line can travel as one argument of a helper program.
+    return "\"" + ReplaceAll(text, "\"", "\"\"") + "\" ";
 }
 
 std::string Trim(const std::string& text)

@@ -5,6 +5,8 @@
 #include "GuiTest.h"
 
 #include "app/IniFile.h"
+#include "app/ProcessLaunch.h"
+#include "app/ServiceContext.h"
 #include "app/ui/AutoTradeWiring.h"
 #include "app/ui/QtCycleTimer.h"
 #include "app/ui/RadioGroup.h"
@@ -19,6 +21,7 @@
 
 #include <chrono>
 #include <climits>
+#include <csignal>
 
 using namespace guitest;
 using namespace std::chrono;
@@ -195,6 +198,35 @@ private slots:
         QCOMPARE(caption, QStringLiteral("週末のため、実行できません"));
         QVERIFY(!MemoTexts().contains(QStringLiteral("■ 自動売買を実行します")));
         QVERIFY(!MemoTexts().contains(QStringLiteral("まだシグナルを一度も受信していませんので、自動売買はできません")));
+    }
+
+    // Closing the window ends the watchdog, except when the revival test
+    // closes it: then the watchdog is what must bring the program back.
+    void watchdogOutlivesOnlyTheRevivalTest_data()
+    {
+        QTest::addColumn<bool>("revivalTest");
+        QTest::newRow("revival test") << true;
+        QTest::newRow("plain close") << false;
+    }
+
+    void watchdogOutlivesOnlyTheRevivalTest()
+    {
+        QFETCH(bool, revivalTest);
+        auto window = Start();
+        ServiceHooks hooks = CurrentServiceHooks();
+        hooks.terminateProgram = [&window] { window->close(); };
+        SetServiceHooks(hooks);
+        // A stand-in watchdog: the real one would revive this test program.
+        WatchdogProcess = LaunchProcess("/bin/sleep 30");
+        const pid_t watchdog = WatchdogProcess;
+        QVERIFY(watchdog > 0); // else Button20 would start the real watchdog
+        if (revivalTest)
+            window->Button20->click();
+        else
+            window->close();
+        ReapEndedChildren();
+        QCOMPARE(kill(watchdog, 0) == 0, revivalTest);
+        TerminateProcess(watchdog);
     }
 };
 

@@ -91,8 +91,9 @@ void TPellagoForm::CloseProgram()
 
 void TPellagoForm::closeEvent(QCloseEvent* event)
 {
-    // The watchdog would otherwise bring the program straight back.
-    if (WatchdogProcess != 0) {
+    // The watchdog would otherwise bring the program straight back (unless
+    // that is what the revival test ends the program for).
+    if (WatchdogProcess != 0 && !KeepWatchdogAtExit) {
         TerminateProcess(WatchdogProcess);
         WatchdogProcess = 0;
     }

@@ -1,5 +1,6 @@
 #include "app/ui/ProgramEnvironment.h"
 
+#include "app/RetryPolicy.h"
 #include "base/Clock.h"
 
 #include <QByteArray>
@@ -20,4 +21,12 @@ void ApplyTestClockOffset()
         return;
     const auto offset = std::chrono::seconds(seconds);
     SetClockSource([offset] { return std::chrono::system_clock::now() + offset; });
+}
+
+void ApplyTestRetryStep()
+{
+    bool ok = false;
+    const long long milliseconds = qEnvironmentVariable("PELLAGO_TEST_RETRY_STEP_MS").toLongLong(&ok);
+    if (ok && milliseconds > 0)
+        retry::SetRetryStep(milliseconds);
 }

@@ -13,3 +13,8 @@ void ExportProgramHome(const QString& folder);
 // weekend or a weekday whatever the real date is. Unset or not a number:
 // the system clock as it is.
 void ApplyTestClockOffset();
+
+// Test-only: PELLAGO_TEST_RETRY_STEP_MS replaces the 3 minutes that each
+// consecutive failure adds to the retry delay, so a test sees the restart
+// through ReExe within seconds. Unset or not a positive number: 3 minutes.
+void ApplyTestRetryStep();

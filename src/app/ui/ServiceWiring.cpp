@@ -1,5 +1,6 @@
 #include "app/ui/ServiceWiring.h"
 
+#include "app/FunctionChecks.h"
 #include "app/SelfUpdate.h"
 #include "app/ServiceContext.h"
 #include "app/SignalReception.h"
@@ -82,4 +83,9 @@ void ConnectServiceControls(TPellagoForm& form, AutoTradeWiring& autoTrade)
         }
     });
     QObject::connect(form.ReplaceWaitTimer, &QTimer::timeout, &autoTrade, [] { OnReplaceWaitTimeout(); });
+    QObject::connect(form.Button11, &QPushButton::clicked, &autoTrade,
+                     [&form] { ManualUpdate(form.CurrentServiceSettings()); });
+    QObject::connect(form.Button18, &QPushButton::clicked, &autoTrade, [] { RunUpdateTest(); });
+    QObject::connect(form.Button19, &QPushButton::clicked, &autoTrade, [] { RunRestartTest(); });
+    QObject::connect(form.Button20, &QPushButton::clicked, &autoTrade, [] { RunRevivalTest(); });
 }

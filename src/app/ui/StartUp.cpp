@@ -3,6 +3,7 @@
 
 #include "app/ui/PellagoUnit1.h"
 
+#include "app/HelperFiles.h"
 #include "app/SelfUpdate.h"
 #include "app/TemplateFetch.h"
 #include "base/AkUnit.h"
@@ -21,6 +22,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <filesystem>
 
 namespace {
 
@@ -100,6 +102,8 @@ void TPellagoForm::CreateFolderTree()
     EnsureDir(ProgramPath("AutoTrade/AccountLog/" + year));
     EnsureDir(ProgramPath("Log/"));
     EnsureFile(ProgramPath("Log/hd"));
+    // A program folder apart from the executable's gets the helpers shipped with it.
+    InstallHelperPrograms(std::filesystem::path(ExecutablePath()).parent_path().string());
     AccountTemplatePath = ProgramPath("Setting/AccountTemplate.xml");
     AccountXmlPath = ProgramPath("Setting/Account.xml");
 }

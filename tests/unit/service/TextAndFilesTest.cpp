@@ -7,6 +7,8 @@
 #include "app/IniFile.h"
 #include "app/MailMessage.h"
 #include "app/ProcessLaunch.h"
+#include "app/ProcessState.h"
+#include "app/RetryPolicy.h"
 #include "app/ServiceEndpoints.h"
 #include "app/SignalFiles.h"
 #include "base/TextCodec.h"
@@ -45,6 +47,23 @@ TEST(SplitCommandLine, ReadsWhatQuoteArgBuilds)
     };
     for (const auto& c : cases)
         EXPECT_EQ(SplitCommandLine(c.line), c.arguments) << c.line;
+}
+
+// ReExe gets the whole restart command as one argument and splits it again:
+// a headless program with its own folder comes back headless in that folder.
+TEST(SplitCommandLine, RestartCommandSurvivesTheTripThroughReExe)
+{
+    SetExecutablePath("/opt/my programs/pellago");
+    SetRestartOptions({"--home", "/srv/p \"x\"", "--headless"});
+    const std::vector<std::string> reexe = SplitCommandLine(retry::ReExeCommandLine(3, 540000));
+    SetRestartOptions({});
+    ASSERT_EQ(reexe.size(), 3u);
+    EXPECT_EQ(reexe[2], "540");
+    EXPECT_EQ(SplitCommandLine(reexe[1]), (std::vector<std::string>{"/opt/my programs/pellago", "auto", "3", "--home",
+                                                                   "/srv/p \"x\"", "--headless"}));
+    EXPECT_EQ(retry::ReExeCommandLine(3, 540000),
+              QuoteArg(ProgramFolder() + "Bin/ReExe.exe") + " " + QuoteArg("\"/opt/my programs/pellago\" auto 3") +
+                  " " + QuoteArg("540"));
 }
 
 TEST(SignalFiles, OnlyBareFileNamesAreAccepted)
