@@ -25,6 +25,8 @@
 #include <string>
 
 using testsupport::BinDir;
+using testsupport::MarketOpenOffset;
+using testsupport::ProgramNow;
 using testsupport::ReadFileBytes;
 using testsupport::ScratchDir;
 using testsupport::SimServer;
@@ -32,30 +34,7 @@ using testsupport::WriteFileBytes;
 
 namespace {
 
-constexpr long long kDaySeconds = 24 * 60 * 60;
 constexpr int kRunTimeoutMs = 240000;
-
-// The program's clock is moved back by whole days until the market is open,
-// so the run trades on any real date (a weekend included).
-long long MarketOpenOffset()
-{
-    long long offset = 0;
-    for (int days = 0; days <= 3; ++days) {
-        SetClockSource([days] { return std::chrono::system_clock::now() - std::chrono::hours(24 * days); });
-        const bool open = IsMarketOpen();
-        if (open) {
-            offset = -days * kDaySeconds;
-            break;
-        }
-    }
-    SetClockSource({});
-    return offset;
-}
-
-DateTime ProgramNow(long long offset)
-{
-    return ToLocal(std::chrono::system_clock::now() + std::chrono::seconds(offset));
-}
 
 std::string Two(int value)
 {

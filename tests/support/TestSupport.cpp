@@ -1,5 +1,7 @@
 #include "support/TestSupport.h"
 
+#include "app/MarketCalendar.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
@@ -9,6 +11,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 
 namespace testsupport {
@@ -49,6 +52,26 @@ bool WaitUntil(const std::function<bool()>& done, int timeoutMs)
         QThread::msleep(2);
     }
     return true;
+}
+
+long long MarketOpenOffset()
+{
+    constexpr long long kDaySeconds = 24 * 60 * 60;
+    long long offset = 0;
+    for (int days = 0; days <= 3; ++days) {
+        SetClockSource([days] { return std::chrono::system_clock::now() - std::chrono::hours(24 * days); });
+        if (IsMarketOpen()) {
+            offset = -days * kDaySeconds;
+            break;
+        }
+    }
+    SetClockSource({});
+    return offset;
+}
+
+DateTime ProgramNow(long long offsetSeconds)
+{
+    return ToLocal(std::chrono::system_clock::now() + std::chrono::seconds(offsetSeconds));
 }
 
 } // namespace testsupport

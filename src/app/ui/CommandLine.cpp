@@ -11,6 +11,12 @@ bool ParseCommandLine(const std::vector<std::string>& args, StartOptions& option
             options.headless = true;
         } else if (arg == "--once") {
             options.once = true;
+        } else if (arg == "--accept-terms") {
+            options.acceptTerms = true;
+        } else if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
         } else if (arg == "--home") {
             if (i + 1 >= args.size() || args[i + 1].empty()) {
                 error = "--home needs a folder";
@@ -27,6 +33,18 @@ bool ParseCommandLine(const std::vector<std::string>& args, StartOptions& option
         }
     }
     return true;
+}
+
+std::string UsageText()
+{
+    return "使い方: pellago [auto] [--home DIR] [--headless] [--once] [--accept-terms] [--help] [--version]\n"
+           "  auto            自動売買モードで起動します\n"
+           "  --home DIR      DIR をプログラムフォルダにします (既定: 環境変数 PELLAGO_HOME、なければ実行ファイルのフォルダ)\n"
+           "  --headless      ウィンドウを出さずに動作し、動作ログを標準出力にも書きます\n"
+           "  --once          最初の自動売買が終わったら終了します (成功なら終了コード 0)\n"
+           "  --accept-terms  ソフトウェア使用許諾を表示し、端末で同意を確認します\n"
+           "  --help          この説明を表示します\n"
+           "  --version       バージョンを表示します\n";
 }
 
 bool IsAutoArgument(const std::string& argument) { return EqualsNoCase(argument, "auto"); }

@@ -1,10 +1,9 @@
 #include "app/ui/PellagoLicenseUnit.h"
 
 #include "app/ProcessState.h"
-#include "base/AkUnit.h"
+#include "app/Terms.h"
 #include "base/Log.h"
 
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
@@ -38,26 +37,23 @@ TForm1::TForm1(QWidget* parent) : QDialog(parent)
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-std::string TForm1::MarkerPath() { return ProgramPath("AutoTrade/Licensed"); }
+std::string TForm1::MarkerPath() { return TermsMarkerPath(); }
 
 TForm1::Outcome TForm1::RunAtStart(bool headless)
 {
-    if (QFileInfo::exists(QString::fromStdString(MarkerPath()))) {
+    if (TermsAcceptedBefore()) {
         TermsAccepted = true;
         return Outcome::AcceptedBefore;
     }
-    const std::string licensePath = ProgramPath("license.txt");
-    std::string text;
-    if (!LoadTextFile(licensePath, text)) {
-        const std::string error = "Cannot open file \"" + licensePath + "\".";
-        if (headless)
-            AddLog(error);
-        else
-            QMessageBox::critical(nullptr, QStringLiteral("Pellago"), QString::fromStdString(error));
+    // Nobody can read or click on a headless start: say how to accept instead.
+    if (headless) {
+        AddLog(HeadlessTermsHint());
         return Outcome::NotShown;
     }
-    if (headless) {
-        AddLog("ソフトウェア使用許諾への同意がまだありません。ウィンドウを表示して起動し、同意してください");
+    std::string text;
+    std::string error;
+    if (!LoadTermsText(text, error)) {
+        QMessageBox::critical(nullptr, QStringLiteral("Pellago"), QString::fromStdString(error));
         return Outcome::NotShown;
     }
     Memo1->setPlainText(QString::fromStdString(text));
@@ -67,7 +63,7 @@ TForm1::Outcome TForm1::RunAtStart(bool headless)
 
 void TForm1::Button1Click()
 {
-    CreateEmptyTextFile(MarkerPath());
+    RecordTermsAccepted();
     accept();
 }
 

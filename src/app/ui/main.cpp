@@ -1,5 +1,7 @@
-// pellago [auto] [--home DIR] [--headless] [--once]
+// pellago [auto] [--home DIR] [--headless] [--once] [--accept-terms] [--help] [--version]
 
+#include "app/ProcessState.h"
+#include "app/Terms.h"
 #include "base/AkUnit.h"
 #include "app/ui/CommandLine.h"
 #include "app/ui/PellagoContactUnit.h"
@@ -11,9 +13,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 
+#include <csignal>
 #include <cstdio>
+#include <iostream>
 #include <unistd.h>
 
 namespace {
@@ -31,13 +36,16 @@ bool Parse(const std::vector<std::string>& args, StartOptions& options)
     std::string error;
     if (ParseCommandLine(args, options, error))
         return true;
-    std::fprintf(stderr, "pellago: %s\nusage: pellago [auto] [--home DIR] [--headless] [--once]\n", error.c_str());
+    std::fprintf(stderr, "pellago: %s\n%s", error.c_str(), UsageText().c_str());
     return false;
 }
 
 // The browser engine needs a few settings before the application exists.
 void PrepareEnvironment(bool headless)
 {
+    // A program restarted by ReExe inherits the first one's output; when
+    // whoever read that output is gone, echoing a log line must not end it.
+    std::signal(SIGPIPE, SIG_IGN);
     if (headless)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
@@ -47,6 +55,8 @@ void PrepareEnvironment(bool headless)
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
+QString ExecutableFolder() { return QFileInfo(QString::fromStdString(ExecutablePath())).absolutePath(); }
+
 // --home, else PELLAGO_HOME, else the executable's folder.
 QString ChooseProgramFolder(const StartOptions& options)
 {
@@ -54,9 +64,20 @@ QString ChooseProgramFolder(const StartOptions& options)
     if (folder.isEmpty())
         folder = qEnvironmentVariable("PELLAGO_HOME");
     if (folder.isEmpty())
-        return QCoreApplication::applicationDirPath();
+        return ExecutableFolder();
     QDir().mkpath(folder);
     return QDir(folder).absolutePath();
+}
+
+// What a restart through ReExe or the watchdog must keep of this start.
+std::vector<std::string> RestartOptionsFor(const StartOptions& options, const QString& home)
+{
+    std::vector<std::string> kept;
+    if (home != ExecutableFolder())
+        kept = {"--home", home.toStdString()};
+    if (options.headless)
+        kept.push_back("--headless");
+    return kept;
 }
 
 } // namespace
@@ -66,6 +87,20 @@ int main(int argc, char** argv)
     StartOptions options;
     if (!Parse(std::vector<std::string>(argv + 1, argv + argc), options))
         return 2;
+    if (options.help) {
+        std::fputs(UsageText().c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("Pellago ver. %s\n", FormatDecimal(ProgramVersion).c_str());
+        return 0;
+    }
+    if (options.acceptTerms) {
+        const QString home = ChooseProgramFolder(options);
+        SetProgramFolder(home.toStdString());
+        SetRestartOptions(RestartOptionsFor(options, home));
+        return AcceptTermsOnTerminal(std::cin, std::cout);
+    }
     PrepareEnvironment(options.headless);
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Pellago"));
@@ -76,7 +111,9 @@ int main(int argc, char** argv)
     const QString home = ChooseProgramFolder(options);
     SetProgramFolder(home.toStdString());
     ExportProgramHome(home);
+    SetRestartOptions(RestartOptionsFor(options, home));
     ApplyTestClockOffset();
+    ApplyTestRetryStep();
     SetMessagePump([] { QCoreApplication::processEvents(); });
 
     SingleInstance instance(QString::fromStdString(ProgramFolder()));
