@@ -147,7 +147,7 @@ TEST_F(InstallScript, InstalledProgramRunsFromItsFolderAndComesBackHeadlessThrou
 
     // ReExe brings it back after 3 failures x 1 s, headless, in the same folder.
     ASSERT_TRUE(testsupport::WaitUntil([&] { return Contains(ActivityLog(), "■ 3回目のリトライ起動です"); }, 30000))
-        << ActivityLog() << ReadFileBytes(Program() + "Bin/ReExe.log");
+        << failing.output << ReadFileBytes(Program() + "Bin/ReExe.log");
     EndRestartedProgram(Program());
     const std::string reexe = ReadFileBytes(Program() + "Bin/ReExe.log");
     EXPECT_TRUE(Contains(reexe, "started " + Program() + "pellago auto 3 --headless as ")) << reexe;

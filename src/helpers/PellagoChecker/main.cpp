@@ -5,12 +5,14 @@
 
 #include "app/ProcessLaunch.h"
 #include "helpers/PellagoChecker/Watch.h"
+#include "helpers/common/HelperLog.h"
 
 #include <chrono>
 #include <thread>
 
 int main(int argc, char** argv)
 {
+    OutliveInheritedOutput();
     if (argc < 4)
         return 2;
     WatchTarget target = MakeWatchTarget(argv[3], argv[2]);

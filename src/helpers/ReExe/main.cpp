@@ -34,6 +34,7 @@ int DelaySeconds(const char* text)
 
 int main(int argc, char** argv)
 {
+    OutliveInheritedOutput();
     SetOwnProcessName("TReExeForm");
     HelperLog log(OwnFolder() + "ReExe.log");
     if (argc < 2) {

@@ -3,6 +3,7 @@
 #include "base/AkUnit.h"
 #include "base/Clock.h"
 
+#include <csignal>
 #include <filesystem>
 
 std::string OwnFolder()
@@ -18,3 +19,5 @@ void HelperLog::Line(const std::string& text) const
 {
     AppendLine("[" + FormatTimeStamp(Now()) + "] " + text, path_);
 }
+
+void OutliveInheritedOutput() { std::signal(SIGPIPE, SIG_IGN); }

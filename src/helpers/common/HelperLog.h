@@ -1,6 +1,7 @@
 #pragma once
-// The helpers' own log files in Bin/ (Replace.log, ReExe.log): stamped
-// lines in the Shift-JIS text form of the program's logs.
+// The helpers' own log files in Bin/ (Replace.log, ReExe.log), stamped
+// lines in the Shift-JIS text form of the program's logs, and what they
+// make of the output they inherit.
 
 #include <string>
 
@@ -15,3 +16,7 @@ public:
 private:
     std::string path_;
 };
+
+// A helper outlives the program that started it, and with it whoever read
+// the output it inherited: writing there must not end the helper.
+void OutliveInheritedOutput();

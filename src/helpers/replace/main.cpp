@@ -8,6 +8,7 @@
 
 int main(int argc, char** argv)
 {
+    OutliveInheritedOutput();
     HelperLog log(OwnFolder() + "Replace.log");
     ReplaceRequest request;
     if (!ParseReplaceRequest(argc, argv, request)) {
