@@ -1,21 +1,12 @@
 #include "Markup.h"
 
+#include "base/AkUnit.h"
+
 namespace sim {
 
 std::string EscapeMarkup(const std::string& text)
 {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        default: out += c;
-        }
-    }
-    return out;
+    return HtmlEscape(text);
 }
 
 } // namespace sim

@@ -190,3 +190,20 @@ std::string ToLowerAscii(const std::string& text)
     std::transform(out.begin(), out.end(), out.begin(), LowerAscii);
     return out;
 }
+
+std::string HtmlEscape(const std::string& text)
+{
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+        case '&': escaped += "&amp;"; break;
+        case '<': escaped += "&lt;"; break;
+        case '>': escaped += "&gt;"; break;
+        case '"': escaped += "&quot;"; break;
+        case '\'': escaped += "&#39;"; break;
+        default: escaped += c;
+        }
+    }
+    return escaped;
+}

@@ -66,6 +66,8 @@ bool ContainsNoCase(const std::string& text, const std::string& part);
 bool EqualsNoCase(const std::string& a, const std::string& b);
 std::string ToUpperAscii(const std::string& text);
 std::string ToLowerAscii(const std::string& text);
+// & < > " ' as entities, so the text is safe in elements and quoted attributes.
+std::string HtmlEscape(const std::string& text);
 
 // --- Numbers and dates ----------------------------------------------------
 std::string ZeroPad(long long number, int width);

@@ -113,3 +113,13 @@ std::vector<pugi::xml_node> PortfolioItems(pugi::xml_node group)
 {
     return ChildElements(group);
 }
+
+pugi::xml_node FindPortfolioItem(pugi::xml_node portfolio, const std::string& pair, const std::string& system)
+{
+    for (pugi::xml_node group : PortfolioGroups(portfolio)) {
+        if (!EqualsNoCase(AttributeValue(group, "Name"), pair)) continue;
+        pugi::xml_node item = FindChildByName(group, system);
+        if (item) return item;
+    }
+    return {};
+}

@@ -46,3 +46,6 @@ std::string NewUniqueNumber(const DateTime& now);
 // The groups of Portfolio and the items of a group, in document order.
 std::vector<pugi::xml_node> PortfolioGroups(pugi::xml_node portfolio);
 std::vector<pugi::xml_node> PortfolioItems(pugi::xml_node group);
+// The item of the portfolio (pair, system), names compared without regard to
+// case: the first matching item of the first group of that pair that has one.
+pugi::xml_node FindPortfolioItem(pugi::xml_node portfolio, const std::string& pair, const std::string& system);

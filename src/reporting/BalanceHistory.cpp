@@ -5,6 +5,7 @@
 #include "documents/DocumentNodes.h"
 #include "documents/XmlFile.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <stdexcept>
@@ -12,26 +13,12 @@
 
 namespace {
 
-using DateKey = std::tuple<long long, long long, long long>;
-
 long long ReadInteger(const std::string& text)
 {
     long long value = 0;
     if (!TryParseInteger(text, value))
         throw std::invalid_argument("'" + text + "' is not an integer");
     return value;
-}
-
-// "yyyy/M/d" as a comparable key.
-DateKey ReadDate(const std::string& text)
-{
-    const std::vector<std::string> parts = SplitTrimmed(text, "/");
-    if (parts.size() != 3) throw std::invalid_argument("'" + text + "' is not a date");
-    const DateKey key{ReadInteger(parts[0]), ReadInteger(parts[1]), ReadInteger(parts[2])};
-    const auto [year, month, day] = key;
-    if (year < 1 || month < 1 || month > 12 || day < 1 || day > 31)
-        throw std::invalid_argument("'" + text + "' is not a date");
-    return key;
 }
 
 // The day's total valuation, or nothing when the snapshot holds none above zero.
@@ -47,11 +34,20 @@ bool SnapshotAmount(const std::string& path, long long& amount)
     return amount > 0;
 }
 
+// A daily snapshot is named by its month and day, "0105.xml"; any other
+// document in a year folder would give a line with a date that is none.
+bool IsSnapshotName(const std::string& file)
+{
+    return file.size() == 8 && file[4] == '.' &&
+           std::all_of(file.begin(), file.begin() + 4, [](char c) { return c >= '0' && c <= '9'; });
+}
+
 std::vector<TBalanceLine> ScanSnapshots(const std::string& root)
 {
     std::vector<TBalanceLine> history;
     for (const std::string& year : ListFolder(root, "", ListMode::Folders)) {
         for (const std::string& file : ListFolder(root + year + "/", "xml", ListMode::Files)) {
+            if (!IsSnapshotName(file)) continue;
             long long amount = 0;
             if (SnapshotAmount(root + year + "/" + file, amount)) history.push_back({SnapshotDate(year, file), amount});
         }
@@ -86,6 +82,17 @@ std::string BalanceWithInOutCsvPath()
     return AccountLogFolder() + "BalanceWithInOut.csv";
 }
 
+TBalanceDateKey BalanceDateKey(const std::string& text)
+{
+    const std::vector<std::string> parts = SplitTrimmed(text, "/");
+    if (parts.size() != 3) throw std::invalid_argument("'" + text + "' is not a date");
+    const TBalanceDateKey key{ReadInteger(parts[0]), ReadInteger(parts[1]), ReadInteger(parts[2])};
+    const auto [year, month, day] = key;
+    if (year < 1 || month < 1 || month > 12 || day < 1 || day > 31)
+        throw std::invalid_argument("'" + text + "' is not a date");
+    return key;
+}
+
 std::string SnapshotDate(const std::string& yearFolder, const std::string& fileName)
 {
     std::string date = fileName.substr(0, fileName.find('.'));
@@ -100,10 +107,10 @@ void ApplyInOut(std::vector<TBalanceLine>& history, const std::vector<TBalanceLi
     long long raise = 0;
     long long r = static_cast<long long>(history.size()) - 1;
     for (long long k = static_cast<long long>(inOut.size()) - 1; k >= 0; --k) {
-        const DateKey entryDate = ReadDate(inOut[static_cast<size_t>(k)].Date);
+        const TBalanceDateKey entryDate = BalanceDateKey(inOut[static_cast<size_t>(k)].Date);
         while (r >= 0) {
             TBalanceLine& line = history[static_cast<size_t>(r--)];
-            const bool matched = entryDate >= ReadDate(line.Date);
+            const bool matched = entryDate >= BalanceDateKey(line.Date);
             if (matched) raise += inOut[static_cast<size_t>(k)].Amount;
             line.Amount += raise;
             if (matched) break;

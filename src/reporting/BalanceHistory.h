@@ -5,6 +5,7 @@
 // Lines are "yyyy/M/d, amount", CR LF ended, ASCII, no header.
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 std::string AccountLogFolder();          // <program>/AutoTrade/AccountLog/
@@ -20,6 +21,11 @@ struct TBalanceLine {
 // Rebuilds both history files. Any error ends it, logs
 // "Error! in ExtractAccountBalance" and leaves files not yet written as they were.
 void ExtractAccountBalance();
+
+// "yyyy/M/d" (zeros allowed) as a key that sorts by date; throws
+// std::invalid_argument when the text is not a date.
+using TBalanceDateKey = std::tuple<long long, long long, long long>;
+TBalanceDateKey BalanceDateKey(const std::string& text);
 
 // "0105" in folder "2010" gives "2010/1/5".
 std::string SnapshotDate(const std::string& yearFolder, const std::string& fileName);

@@ -11,16 +11,6 @@
 
 namespace {
 
-pugi::xml_node FindPortfolioItem(pugi::xml_node portfolio, const std::string& pair, const std::string& system)
-{
-    for (pugi::xml_node group : PortfolioGroups(portfolio)) {
-        if (!EqualsNoCase(AttributeValue(group, "Name"), pair)) continue;
-        pugi::xml_node item = FindChildByName(group, system);
-        if (item) return item;
-    }
-    return {};
-}
-
 double ModelCaseLeverage(pugi::xml_node item, pugi::xml_node account, bool realMode)
 {
     const char* model = realMode ? "RealModel" : "DemoModel";

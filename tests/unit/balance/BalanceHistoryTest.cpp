@@ -62,6 +62,8 @@ TEST_F(BalanceHistory, OneLinePerSnapshotWithAPositiveValuationInDateOrder)
     snapshot("2010", "0107.xml", Snapshot(Valuation("-5")));
     snapshot("2010", "0108.xml", Snapshot(""));
     snapshot("2010", "0109.txt", "not a snapshot");
+    snapshot("2010", "copy of 0105.xml", Snapshot(Valuation("555")));
+    snapshot("2010", "01050.xml", Snapshot(Valuation("555")));
     snapshot("2009", "1231.xml", Snapshot(Valuation("99")));
     ExtractAccountBalance();
     const std::string expected = "2009/12/31, 99\r\n2010/1/5, 123\r\n2010/10/1, 2000\r\n";
