@@ -73,10 +73,10 @@ std::string AccountPositionsLines(pugi::xml_node account)
 
 } // namespace
 
-std::string MoneyText(const std::string& amount, const std::string& currency)
+std::string MoneyText(const std::string& amount, const std::string& currency, bool plusSign)
 {
     try {
-        return FormatMoney(amount, currency, false);
+        return FormatMoney(amount, currency, plusSign);
     } catch (const std::invalid_argument&) {
         return amount;
     }

@@ -12,5 +12,5 @@ std::string SignalListText(const std::string& signalPath);
 std::string SignalPositionsText(const std::string& signalPath, pugi::xml_document& accounts, bool demoMode);
 std::string AllPositionsText(pugi::xml_document& accounts);
 
-// FormatMoney without the plus sign; a value that is no number is shown as it stands.
-std::string MoneyText(const std::string& amount, const std::string& currency);
+// FormatMoney; a value that is no number is shown as it stands.
+std::string MoneyText(const std::string& amount, const std::string& currency, bool plusSign = false);

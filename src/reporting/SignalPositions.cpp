@@ -22,32 +22,39 @@ bool IsTrue(const std::string& text)
     return TryParseBoolean(text, value) && value;
 }
 
-double Leverage(pugi::xml_node account, pugi::xml_node portfolio, const std::string& pair,
-                const std::string& system, bool demoMode)
-{
-    const pugi::xml_node item = FindChildByName(FindChildByName(portfolio, pair), system);
-    if (!item)
-        return 0;
-    if (IsTrue(ChildValue(account, "AutoModelCase")))
-        return NumberOr0(AttributeValue(item, demoMode ? "DemoModel" : "RealModel")) *
-               NumberOr0(ChildValue(account, "AutoModelRatio"));
-    return NumberOr0(NodeText(FindChildElementNoCase(item, LeverageElementName(account))));
-}
-
-double SignalSum(pugi::xml_node account, pugi::xml_node portfolio, pugi::xml_node signalPair, bool demoMode)
+double SignalSum(pugi::xml_node account, pugi::xml_node portfolio, pugi::xml_node signalPair, bool demoMode,
+                 bool& readable)
 {
     double sum = 0;
     const std::string pair = SignalName(signalPair);
     for (pugi::xml_node system : SignalSystems(signalPair)) {
         long long count = 0;
         long long slots = 0;
-        if (!TryParseInteger(AttributeValue(system, "PositionCount"), count) || count == 0 ||
-            !TryParseInteger(AttributeValue(system, "UseSystemCount"), slots) || slots == 0)
+        if (!TryParseInteger(AttributeValue(system, "PositionCount"), count)) {
+            readable = false;
             continue;
-        sum += static_cast<double>(count) / static_cast<double>(slots) *
-               Leverage(account, portfolio, pair, SignalName(system), demoMode);
+        }
+        if (count == 0)
+            continue;
+        if (!TryParseInteger(AttributeValue(system, "UseSystemCount"), slots) || slots <= 0) {
+            readable = false;
+            continue;
+        }
+        const pugi::xml_node item = FindPortfolioItem(portfolio, pair, SignalName(system));
+        if (item)
+            sum += static_cast<double>(count) / static_cast<double>(slots) * AccountLeverage(item, account, demoMode);
     }
     return sum;
+}
+
+bool ReadsAsNumber(pugi::xml_node parent, const char* name, double& value)
+{
+    return TryParseDecimal(ChildValue(parent, name), value);
+}
+
+bool PositiveInteger(pugi::xml_node account, const char* name, long long& value)
+{
+    return TryParseInteger(ChildValue(account, name), value) && value > 0;
 }
 
 } // namespace
@@ -60,23 +67,34 @@ std::string FormatFactor(double value, int decimals)
     return FormatDecimal(rounded == 0 ? 0 : rounded);
 }
 
+double AccountLeverage(pugi::xml_node item, pugi::xml_node account, bool demoMode)
+{
+    if (IsTrue(ChildValue(account, "AutoModelCase")))
+        return NumberOr0(AttributeValue(item, demoMode ? "DemoModel" : "RealModel")) *
+               NumberOr0(ChildValue(account, "AutoModelRatio"));
+    return NumberOr0(NodeText(FindChildElementNoCase(item, LeverageElementName(account))));
+}
+
 TSignalTarget SignalTargetOf(pugi::xml_node account, pugi::xml_node portfolio, pugi::xml_node signalPair,
                              bool demoMode)
 {
     TSignalTarget target;
-    target.Sum = SignalSum(account, portfolio, signalPair, demoMode);
-    const pugi::xml_node today = account.child("Today");
-    target.BaseAmount = NumberOr0(ChildValue(today, "Balance"));
-    if (IsTrue(ChildValue(account, "VirtualBalanceMode")))
-        target.BaseAmount += NumberOr0(ChildValue(account, "VirtualBalance"));
+    target.Sum = SignalSum(account, portfolio, signalPair, demoMode, target.Readable);
+    target.Readable &= ReadsAsNumber(account.child("Today"), "Balance", target.BaseAmount);
+    double virtualFunds = 0;
+    if (IsTrue(ChildValue(account, "VirtualBalanceMode"))) {
+        target.Readable &= ReadsAsNumber(account, "VirtualBalance", virtualFunds);
+        target.BaseAmount += virtualFunds;
+    }
     target.Units = std::fabs(target.Sum * target.BaseAmount);
     if (IsYenAccount(account))
         target.Units = static_cast<double>(RoundHalfAway(target.Units / 100));
     long long unitSize = 0;
     long long minLot = 0;
-    if (TryParseInteger(ChildValue(account, "AccountBaseUnitSize"), unitSize) && unitSize > 0 &&
-        TryParseInteger(ChildValue(account, "MinLotSize"), minLot) && minLot > 0)
+    if (PositiveInteger(account, "AccountBaseUnitSize", unitSize) && PositiveInteger(account, "MinLotSize", minLot))
         target.Lots = minLot * RoundHalfAway(target.Units / static_cast<double>(unitSize) / static_cast<double>(minLot));
+    else
+        target.Readable = false;
     return target;
 }
 

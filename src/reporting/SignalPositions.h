@@ -15,7 +15,13 @@ struct TSignalTarget {
     double BaseAmount = 0; // balance plus virtual funds
     double Units = 0;      // |Sum × BaseAmount|, in hundreds for a yen account
     long long Lots = 0;    // MinLotSize × RoundHalfAway(Units / AccountBaseUnitSize / MinLotSize)
+    bool Readable = true;  // false when a count, the balance or a lot size it needs does not read
 };
+
+// The leverage `account` applies to the portfolio item: the model case times
+// AutoModelRatio when the account follows it, else its leverage element.
+// Missing or unreadable values count as 0.
+double AccountLeverage(pugi::xml_node item, pugi::xml_node account, bool demoMode);
 
 // `signalPair` is a pair element of the signal's HoldPositionSummary;
 // `portfolio` the account document's Portfolio. Missing or unreadable
