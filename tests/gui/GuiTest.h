@@ -7,6 +7,7 @@
 #include "base/Log.h"
 #include "app/ui/PellagoUnit1.h"
 #include "app/ui/RadioGroup.h"
+#include "reporting/ui/ChartSchemeHandler.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -103,6 +104,7 @@ inline QStringList MemoTexts()
     int main(int argc, char** argv)                                                                        \
     {                                                                                                      \
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);                                        \
+        ChartSchemeHandler::RegisterChartScheme();                                                         \
         QApplication app(argc, argv);                                                                      \
         TestClass test;                                                                                    \
         return QTest::qExec(&test, argc, argv);                                                            \

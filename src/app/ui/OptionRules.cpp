@@ -9,6 +9,7 @@
 #include "base/AkUnit.h"
 #include "app/ui/AutoTradeWiring.h"
 #include "app/ui/RadioGroup.h"
+#include "reporting/ui/StatusPages.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -200,4 +201,6 @@ void TPellagoForm::PageControl1Change(int index)
     }
     if (PageControl1->widget(index) == TabSheet5)
         ApplyMailRules();
+    if (!TradeRunning)
+        statusPages_->DrawPageOfMainTab();
 }

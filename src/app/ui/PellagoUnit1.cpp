@@ -9,6 +9,7 @@
 #include "app/ui/MailWiring.h"
 #include "app/ui/ServiceWiring.h"
 #include "platform/SingleInstance.h"
+#include "reporting/ui/StatusPages.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -24,6 +25,7 @@ TPellagoForm::TPellagoForm(const StartOptions& options, QWidget* parent)
     : QMainWindow(parent), options_(options)
 {
     BuildWindow();
+    statusPages_ = new StatusPages(*this);
     ConnectOptionRules();
     AttachLogView();
     SetUserMessageSink([this](const std::string& text) { ShowUserMessageBox(text); });

@@ -36,6 +36,7 @@ class QWebEngineView;
 class RadioGroup;
 class AutoTradeWiring;
 class MailWiring;
+class StatusPages;
 struct ServiceSettings;
 
 class TPellagoForm : public QMainWindow {
@@ -248,8 +249,11 @@ public:
     const StartOptions& Options() const { return options_; }
     // The controls of section "Main", in the order they are saved and loaded.
     const StoredControls& Stored() const { return stored_; }
-    // The first document of the status-page browser.
-    static QString InitialStatusDocument();
+
+    // --- Status pages (src/reporting/ui) ----------------------------------------
+    StatusPages& Status() const { return *statusPages_; }
+    // The model-case tab's rules, run again after the status page re-enables the tab.
+    void ApplyVirtualFundsRules();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -290,7 +294,6 @@ private:
     void ApplyProxyRule();
     void ApplyWakeUpRules();
     void ApplyDemoRule();
-    void ApplyVirtualFundsRules();
     void CheckBox10Click();
     void CheckBox12Click();
     void CheckBox25Click();
@@ -313,6 +316,7 @@ private:
     StartOptions options_;
     AutoTradeWiring* autoTrade_ = nullptr; // a child object, created before the start-up
     MailWiring* mail_ = nullptr;           // the same
+    StatusPages* statusPages_ = nullptr;   // a child object, created with the window
     StoredControls stored_;
     std::set<QWidget*> lockedTabs_;
     bool settingsPanelOpen_ = false;

@@ -5,6 +5,7 @@
 #include "app/ui/PellagoUnit1.h"
 
 #include "app/ui/RadioGroup.h"
+#include "reporting/ui/StatusPages.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -54,12 +55,15 @@ void TPellagoForm::Button15Click()
     RadioGroup1Click();
     for (int i = 0; i < PageControl1->count(); ++i)
         SetTabEnabled(PageControl1->widget(i), true);
+    statusPages_->SettingsPanelClosed();
 }
 
 void TPellagoForm::PageControl2Change(int index)
 {
-    if (settingsPanelOpen_)
-        SetSettingsPanelHeight(PanelHeightForTab(index));
+    if (!settingsPanelOpen_)
+        return;
+    SetSettingsPanelHeight(PanelHeightForTab(index));
+    statusPages_->DrawPageOfSettingsTab(index);
 }
 
 void TPellagoForm::SetSettingsPanelHeight(int height)

@@ -10,6 +10,7 @@
 #include "base/Log.h"
 #include "app/ui/FormSettings.h"
 #include "app/ui/SettingsFile.h"
+#include "reporting/ui/StatusPages.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,7 +19,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
-#include <QWebEngineView>
 
 #include <algorithm>
 #include <climits>
@@ -67,7 +67,7 @@ void TPellagoForm::ArrangeWindow()
     PageControl2->hide();
     ActivityMemo().clear();
     MirrorActivityMemo();
-    WebBrowser1->setHtml(InitialStatusDocument());
+    statusPages_->InitStatusDocument();
     ComboBox1->clear();
     ComboXMLValue->clear();
     ComboXMLValue->addItems({QStringLiteral("有効"), QStringLiteral("無効")});

@@ -10,6 +10,7 @@
 #include "app/ui/ProgramEnvironment.h"
 #include "app/ui/TerminationSignals.h"
 #include "platform/SingleInstance.h"
+#include "reporting/ui/ChartSchemeHandler.h"
 
 #include <QApplication>
 #include <QDir>
@@ -102,6 +103,7 @@ int main(int argc, char** argv)
         return AcceptTermsOnTerminal(std::cin, std::cout);
     }
     PrepareEnvironment(options.headless);
+    ChartSchemeHandler::RegisterChartScheme();
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Pellago"));
     // Qt has taken its own options out of the command line by now.
