@@ -40,7 +40,11 @@ std::string SignalLogFolder()
     return ProgramPath("AutoTrade/SignalLog/");
 }
 
-std::string LatestSignalFile(const DateTime& now)
+namespace {
+
+// The newest file of the newest year, passing over files dated more than 3
+// days after `now` (deleting them when asked) while there is more than one.
+std::string NewestSignal(const DateTime& now, bool deleteAhead)
 {
     const std::vector<std::string> years = ListFolder(SignalLogFolder(), "", ListMode::Folders);
     if (years.empty()) return {};
@@ -53,14 +57,26 @@ std::string LatestSignalFile(const DateTime& now)
             if (!date) return {};
             if (!IsTooFarAhead(*date, now)) break;
             std::error_code error;
-            if (!std::filesystem::remove(folder + files.back(), error)) return {};
-            files = ListFolder(folder, "xml", ListMode::Files);
+            if (deleteAhead && !std::filesystem::remove(folder + files.back(), error)) return {};
+            files.pop_back();
         }
     }
     return files.empty() ? std::string() : folder + files.back();
 }
 
+} // namespace
+
+std::string LatestSignalFile(const DateTime& now)
+{
+    return NewestSignal(now, true);
+}
+
 std::string LatestSignalFile()
 {
     return LatestSignalFile(Now());
+}
+
+std::string NewestSignalFile()
+{
+    return NewestSignal(Now(), false);
 }

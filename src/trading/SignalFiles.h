@@ -10,6 +10,9 @@
 // today's signal but are not today's). Any error gives "".
 std::string LatestSignalFile(const DateTime& now);
 std::string LatestSignalFile(); // at Now(), under the program folder
+// The file LatestSignalFile would give now, found without deleting anything
+// (the status pages only read).
+std::string NewestSignalFile();
 
 // "<program>/AutoTrade/SignalLog/".
 std::string SignalLogFolder();

@@ -44,7 +44,7 @@ TStatusPageContext StatusPages::Context() const
 {
     TStatusPageContext context;
     context.AccountPath = form_.AccountXmlPath;
-    context.SignalPath = LatestSignalFile();
+    context.SignalPath = NewestSignalFile();
     context.DemoMode = form_.CheckBox10->isChecked();
     context.PanelWidth = form_.Panel2->width();
     context.BrowserHeight = form_.WebBrowser1->height();

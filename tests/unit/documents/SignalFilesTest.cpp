@@ -57,6 +57,14 @@ TEST_F(LatestSignal, FilesMoreThanThreeDaysAheadAreDeleted)
     EXPECT_TRUE(stored("2010", "0104.xml"));
 }
 
+TEST_F(LatestSignal, ReadingOnlyPassesOverFilesAheadAndKeepsThem)
+{
+    testsupport::PinnedClock clock(2010, 1, 5, 10);
+    store("2010", {"0104.xml", "1224.xml"});
+    EXPECT_EQ(NewestSignalFile(), SignalLogFolder() + "2010/0104.xml");
+    EXPECT_TRUE(stored("2010", "1224.xml"));
+}
+
 TEST_F(LatestSignal, AllAheadLeavesNothing)
 {
     store("2010", {"0201.xml", "0301.xml"});
