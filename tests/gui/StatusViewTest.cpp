@@ -9,6 +9,8 @@
 #include "support/StatusFixtures.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -103,6 +105,30 @@ private slots:
         Evaluate(view, QStringLiteral("document.querySelector('a[target=_blank]').click()"));
         QTRY_COMPARE(opened, QList<QUrl>{QUrl(QStringLiteral("http://127.0.0.1:9/inout.html"))});
         QCOMPARE(view->page()->url(), document);
+    }
+
+    void modelCaseTabShowsTheVirtualFundsPageAndLocksAnAccountWithoutFunds()
+    {
+        statusfixture::Program program(home_->dir.path());
+        Account empty;
+        empty.balance = "0";
+        program.WriteAccounts({empty}, {});
+        auto notices = [] {
+            int count = 0;
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                count += qobject_cast<QMessageBox*>(widget) && widget->isVisible();
+            return count;
+        };
+        window_->Button14->click();
+        window_->PageControl2->setCurrentIndex(2);
+        QTRY_VERIFY_WITH_TIMEOUT(BodyText(window_->WebBrowser1).contains(QStringLiteral("LionFX 仮想資金ステータス")),
+                                 10000);
+        QVERIFY(!window_->CheckBox23->isEnabled());
+        QVERIFY(window_->CheckBox29->isEnabled());
+        QCOMPARE(notices(), 1);
+        window_->DrawHtmlTimer->start(); // as the tab's edits ask for a redraw
+        QTest::qWait(400);
+        QCOMPARE(notices(), 1);
     }
 
     void inOutGridWritesWhatWasTypedAndKeepsWhatItCannotShow()

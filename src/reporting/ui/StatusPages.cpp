@@ -107,6 +107,9 @@ void StatusPages::DrawVirtualFundsPage(int accountIndex)
     }
     for (QWidget* kept : std::initializer_list<QWidget*>{form_.ComboBox3, form_.CheckBox29, form_.Edit12})
         kept->setEnabled(true);
+    // Redrawn after every edit of the tab; one notice per account is enough.
+    if (warnedAccount_ == accountIndex) return;
+    warnedAccount_ = accountIndex;
     ShowUserMessage(kZeroBalanceMessage);
 }
 
@@ -135,7 +138,10 @@ void StatusPages::DrawPageOfSettingsTab(int index)
         break;
     case kFunctionCheckTab:
     case kOtherTab: DrawHelpPage(THelpPage::FunctionCheck); break;
-    case kModelCaseTab: DrawVirtualFundsPage(std::max(form_.ComboBox3->currentIndex(), 0)); break;
+    case kModelCaseTab:
+        warnedAccount_ = -1;
+        DrawVirtualFundsPage(std::max(form_.ComboBox3->currentIndex(), 0));
+        break;
     default: break;
     }
 }
@@ -148,9 +154,12 @@ void StatusPages::SettingsPanelClosed()
 
 void StatusPages::DrawHtmlTimerTimer()
 {
-    if (form_.SettingsPanelOpen() && form_.PageControl2->currentIndex() == kInOutTab)
+    const int settingsTab = form_.SettingsPanelOpen() ? form_.PageControl2->currentIndex() : -1;
+    if (settingsTab == kInOutTab)
         DrawInOutPage();
-    else if (!form_.SettingsPanelOpen() && form_.PageControl1->currentIndex() == 0)
+    else if (settingsTab == kModelCaseTab)
+        DrawVirtualFundsPage(std::max(form_.ComboBox3->currentIndex(), 0));
+    else if (settingsTab < 0 && form_.PageControl1->currentIndex() == 0)
         DrawMainStatusPage();
 }
 

@@ -25,7 +25,9 @@ public:
     void InitStatusDocument();
     void DrawMainStatusPage();
     void DrawPortfolioStatusPage();
-    // The page of the account at `accountIndex` of the account document.
+    // The page of the account at `accountIndex` of the account document. The
+    // redraw timer also draws it while the settings panel shows its tab, so
+    // the tab's edits can ask for it by starting DrawHtmlTimer.
     void DrawVirtualFundsPage(int accountIndex);
     void DrawInOutPage();
     void DrawHelpPage(THelpPage page);
@@ -52,4 +54,5 @@ private:
     TPellagoForm& form_;
     StatusView* view_;
     InOutGridView* grid_;
+    int warnedAccount_ = -1; // the zero-balance notice was shown for this account
 };
