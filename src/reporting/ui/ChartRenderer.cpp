@@ -175,6 +175,7 @@ void DrawLabels(QPainter& painter, const QRectF& plot, const TChartSpec& spec, c
     painter.setPen(kTextColour);
     const qsizetype xCount = spec.XLabels.size();
     for (qsizetype i = 0; i < xCount; ++i) {
+        if (spec.XLabels[i].isEmpty()) continue;
         const double x = PointX(plot, static_cast<size_t>(i), static_cast<size_t>(xCount));
         const int width = metrics.horizontalAdvance(spec.XLabels[i]);
         painter.drawText(QPointF(x - width / 2.0, plot.bottom() + 3 + metrics.ascent()), spec.XLabels[i]);
