@@ -187,6 +187,7 @@ std::string Broker::TicketText(const Account& account, long long id, long long t
 Execution Broker::Record(Account& account, Execution execution)
 {
     execution.seq = nextExecutionSeq_++;
+    ++account.executionCount;
     account.executions.push_back(execution);
     if (account.executions.size() > kExecutionsKept)
         account.executions.erase(account.executions.begin(),

@@ -122,6 +122,8 @@ Json AccountToJson(const Account& account, bool withHistory)
     json.Set("unitSize", account.unitSize);
     json.Set("counterTradeCloses", account.counterTradeCloses);
     json.Set("ticketStyle", TicketStyleText(account.ticketStyle));
+    json.Set("oneTimeConfirmations", account.oneTimeConfirmations);
+    json.Set("executionCount", account.executionCount);
     Json positions = Json::MakeArray();
     for (const Position& position : account.positions)
         positions.Push(PositionToJson(position));
@@ -147,6 +149,7 @@ Account AccountFromJson(const Json& json, const FamilyRules& defaults, bool with
     account.unitSize = ToInt(json.GetInteger("unitSize", defaults.unitSize), "unitSize");
     account.counterTradeCloses = json.GetBool("counterTradeCloses", defaults.counterTradeCloses);
     account.ticketStyle = TicketStyleFromText(json.GetString("ticketStyle"), defaults.ticketStyle);
+    account.oneTimeConfirmations = json.GetBool("oneTimeConfirmations", false);
     if (account.family.empty() || account.id.empty())
         throw BrokerError(BrokerError::Kind::Invalid, "an account needs a family and an id");
     if (account.unitSize <= 0 || !std::isfinite(account.deposit) || account.deposit < 0)
@@ -157,6 +160,8 @@ Account AccountFromJson(const Json& json, const FamilyRules& defaults, bool with
         if (json.Has("executions"))
             for (const Json& item : json.Get("executions").AsArray())
                 account.executions.push_back(ExecutionFromJson(item));
+        account.executionCount =
+            json.GetInteger("executionCount", static_cast<long long>(account.executions.size()));
     }
     return account;
 }

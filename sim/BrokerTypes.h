@@ -55,8 +55,12 @@ struct Account {
     int unitSize = 10000;
     bool counterTradeCloses = true;
     TicketStyle ticketStyle = TicketStyle::OrderNumber;
+    // Each confirmation page takes one submit only (one-time tokens). Off, a
+    // re-sent confirmation executes again, as at brokers without such tokens.
+    bool oneTimeConfirmations = false;
     std::vector<Position> positions;
     std::vector<Execution> executions; // newest last, bounded
+    long long executionCount = 0;      // every execution ever, not bounded
 };
 
 // The figures a site shows: cash, open profit or loss, and their sum.

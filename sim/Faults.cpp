@@ -22,6 +22,14 @@ bool IsKind(const std::vector<std::string>& kinds, const std::string& kind)
 
 bool IsPageKind(const std::string& kind) { return IsKind(PageKindsBefore(), kind) || kind == "confirm"; }
 
+bool IsOrderKind(const std::string& kind) { return kind == "expireSession" || kind == "lostAnswer"; }
+
+bool PathMatches(const Fault& fault, const std::string& path)
+{
+    return (fault.family.empty() || fault.family == FamilyOfPath(path)) &&
+           (fault.path.empty() || path.find(fault.path) != std::string::npos);
+}
+
 void Require(bool condition, const std::string& what)
 {
     if (!condition)
@@ -52,7 +60,9 @@ Fault FaultFromJson(const Json& json)
     fault.status = static_cast<int>(json.GetInteger("status", 0));
     fault.message = json.GetString("message", "よろしいですか？");
     fault.execute = json.GetBool("execute", false);
-    Require(IsPageKind(fault.kind) || fault.kind == "expireSession", "unknown fault kind: " + fault.kind);
+    fault.answer = json.GetString("answer", "empty");
+    Require(IsPageKind(fault.kind) || IsOrderKind(fault.kind), "unknown fault kind: " + fault.kind);
+    Require(IsKind({"empty", "drop", "error"}, fault.answer), "answer must be empty, drop or error");
     Require(fault.count >= 1 && fault.count <= 1000, "count must be 1 to 1000");
     Require(fault.after >= 0, "after must not be negative");
     // A page held longer than a minute would only tie up a server thread.
@@ -76,6 +86,7 @@ Json FaultToJson(const Fault& fault)
     json.Set("status", fault.status);
     json.Set("message", fault.message);
     json.Set("execute", fault.execute);
+    json.Set("answer", fault.answer);
     return json;
 }
 
@@ -120,20 +131,17 @@ std::optional<Fault> FaultBoard::Take(const std::function<bool(const Fault&)>& m
 
 std::optional<Fault> FaultBoard::TakePageFault(Stage stage, const std::string& path, const std::string& method)
 {
-    std::string family = FamilyOfPath(path);
     return Take([&](const Fault& fault) {
         bool stageMatches = stage == Stage::AfterPage ? fault.kind == "confirm" : IsKind(PageKindsBefore(), fault.kind);
-        return stageMatches && (fault.family.empty() || fault.family == family) &&
-               (fault.path.empty() || path.find(fault.path) != std::string::npos) &&
-               (fault.method.empty() || fault.method == method);
+        return stageMatches && PathMatches(fault, path) && (fault.method.empty() || fault.method == method);
     });
 }
 
-std::optional<Fault> FaultBoard::TakeOrderFault(const std::string& family, const std::string& account)
+std::optional<Fault> FaultBoard::TakeOrderFault(const std::string& kind, const std::string& path,
+                                                const std::string& account)
 {
     return Take([&](const Fault& fault) {
-        return fault.kind == "expireSession" && (fault.family.empty() || fault.family == family) &&
-               (fault.account.empty() || fault.account == account);
+        return fault.kind == kind && PathMatches(fault, path) && (fault.account.empty() || fault.account == account);
     });
 }
 

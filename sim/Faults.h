@@ -1,7 +1,8 @@
 #pragma once
 // Faults that tests and rehearsals order up: broken pages, slow pages, a
-// JavaScript confirm, a session that ends on the next order. Each fault
-// waits for `after` matching requests, then hits the next `count` ones.
+// JavaScript confirm, a session that ends on the next order, an order whose
+// answer is lost. Each fault waits for `after` matching requests, then hits
+// the next `count` ones.
 
 #include "Json.h"
 
@@ -16,19 +17,24 @@ namespace sim {
 struct Fault {
     // Page faults: "error" (the server-error page), "notfound", "empty"
     // (a page with nothing in it), "slow" (the real page, late), "confirm"
-    // (the real page raising a JavaScript confirm). Order fault:
-    // "expireSession" (the session ends when the next order arrives).
+    // (the real page raising a JavaScript confirm). Order faults, met by the
+    // confirmations that execute (orders and closes): "expireSession" (the
+    // session ends when the next order arrives) and "lostAnswer" (the order
+    // is executed but its answer is lost, as `answer` says).
     std::string kind;
     int count = 1;
     int after = 0;
     std::string family;   // empty: every family (and the service pages)
-    std::string path;     // part of the request path; empty: any page
+    std::string path;     // part of the request path; empty: any page (or confirmation)
     std::string method;   // "GET" or "POST"; empty: both
     std::string account;  // expireSession: the account id; empty: any
     int delayMs = 0;      // slow
     int status = 0;       // error/notfound/empty: HTTP status; 0: the kind's usual one
     std::string message;  // confirm: the question
     bool execute = false; // expireSession: the order is executed all the same
+    // lostAnswer: "empty" (an empty page), "drop" (the connection closes
+    // before the page arrives) or "error" (the server-error page).
+    std::string answer = "empty";
 };
 
 // Raises BrokerError (Invalid) for unknown kinds and impossible numbers.
@@ -48,8 +54,9 @@ public:
 
     // The fault that hits this page request, if any (and counts it down).
     std::optional<Fault> TakePageFault(Stage stage, const std::string& path, const std::string& method);
-    // The fault that hits this order of the account, if any.
-    std::optional<Fault> TakeOrderFault(const std::string& family, const std::string& account);
+    // The fault of this kind that hits the account's confirmation at this
+    // path (an order or a close that is about to execute), if any.
+    std::optional<Fault> TakeOrderFault(const std::string& kind, const std::string& path, const std::string& account);
 
     // Times faults of each kind have hit so far.
     Json HitCounts() const;

@@ -1,16 +1,13 @@
 #include "LionFxSite.h"
 
+#include "Confirmations.h"
 #include "HandheldPage.h"
 #include "HttpUtil.h"
 #include "LionFxPages.h"
 #include "PageFaults.h"
 
-#include <algorithm>
 #include <charconv>
-#include <map>
 #include <memory>
-#include <mutex>
-#include <random>
 
 namespace sim {
 
@@ -32,12 +29,6 @@ std::optional<int> ParseCount(const std::string& text)
     return value;
 }
 
-std::string NewToken()
-{
-    static thread_local std::mt19937_64 random{std::random_device{}()};
-    return std::to_string(random());
-}
-
 void Send(httplib::Response& res, const Page& page)
 {
     SendShiftJisPage(res, page.title, page.body);
@@ -45,7 +36,7 @@ void Send(httplib::Response& res, const Page& page)
 
 class LionFxSite {
 public:
-    explicit LionFxSite(SimContext& context) : context_(context) {}
+    explicit LionFxSite(SimContext& context) : context_(context), confirmations_(context.counters, kLionFxFamily) {}
 
     void Register(httplib::Server& server, const std::shared_ptr<LionFxSite>& self);
 
@@ -55,9 +46,8 @@ private:
         std::string account;
         std::string token;
     };
-    // A confirmation that waits for its final submit.
+    // What a confirmation executes: an order, or the close of a position.
     struct Pending {
-        std::string account;
         std::optional<PendingOrder> order;
         long long positionId = 0;
     };
@@ -88,15 +78,13 @@ private:
 
     std::vector<Position> PositionsIn(const std::string& account, const std::string& pair) const;
     std::optional<Position> FindPosition(const std::string& account, const std::string& idText) const;
-    std::string Remember(Pending pending);
-    std::optional<Pending> TakePending(const std::string& account, const std::string& token);
+    std::optional<Pending> Submitted(const Visitor& visitor, const httplib::Request& req);
     // The site's rule for a session that ended under an order: the order
     // may or may not have gone through, the user is sent to log on again.
-    bool SessionEndsHere(const Visitor& visitor, httplib::Response& res, bool& execute);
+    bool SessionEndsHere(const Visitor& visitor, const httplib::Request& req, httplib::Response& res, bool& execute);
 
     SimContext& context_;
-    std::mutex pendingMutex_;
-    std::map<std::string, Pending> pending_;
+    Confirmations<Pending> confirmations_;
 };
 
 std::optional<LionFxSite::Visitor> LionFxSite::VisitorOf(const httplib::Request& req, httplib::Response& res)
@@ -239,13 +227,14 @@ void LionFxSite::OrderConfirm(const Visitor& visitor, const httplib::Request& re
     order.buy = side == "B";
     order.lots = *lots;
     order.straddle = straddle == "1";
-    std::string token = Remember(Pending{visitor.account, order, 0});
+    std::string token = confirmations_.Remember(visitor.account, Pending{order, 0});
     Send(res, OrderConfirmPage(order, *rate, token));
 }
 
-bool LionFxSite::SessionEndsHere(const Visitor& visitor, httplib::Response& res, bool& execute)
+bool LionFxSite::SessionEndsHere(const Visitor& visitor, const httplib::Request& req, httplib::Response& res,
+                                 bool& execute)
 {
-    auto fault = context_.faults.TakeOrderFault(kLionFxFamily, visitor.account);
+    auto fault = context_.faults.TakeOrderFault("expireSession", req.path, visitor.account);
     if (!fault)
         return false;
     context_.sessions.Close(visitor.token);
@@ -256,21 +245,20 @@ bool LionFxSite::SessionEndsHere(const Visitor& visitor, httplib::Response& res,
 
 void LionFxSite::OrderExecute(const Visitor& visitor, const httplib::Request& req, httplib::Response& res)
 {
-    auto pending = TakePending(visitor.account, FieldValue(req, "token"));
+    auto pending = Submitted(visitor, req);
     if (!pending || !pending->order) {
-        // A second submit of the same confirmation never trades twice.
         Send(res, NoticePage("ｴﾗｰ", "この注文は受付済みか、有効期限が切れています。"));
         return;
     }
     const PendingOrder& order = *pending->order;
     bool execute = true;
-    bool ended = SessionEndsHere(visitor, res, execute);
+    bool ended = SessionEndsHere(visitor, req, res, execute);
     if (!execute)
         return;
     context_.counters.Add("orders/lionfx");
     OrderResult result =
         context_.broker.PlaceOrder(kLionFxFamily, visitor.account, order.pair, order.buy, order.lots, order.straddle);
-    if (!ended)
+    if (!ended && !AnswerLost(context_, req, visitor.account, res))
         Send(res, OrderDonePage(result));
 }
 
@@ -319,13 +307,13 @@ void LionFxSite::CloseConfirm(const Visitor& visitor, const httplib::Request& re
         Send(res, NoticePage("ｴﾗｰ", "この執行条件はお取り扱いしていません。"));
         return;
     }
-    std::string token = Remember(Pending{visitor.account, std::nullopt, position->id});
+    std::string token = confirmations_.Remember(visitor.account, Pending{std::nullopt, position->id});
     Send(res, CloseConfirmPage(*position, token));
 }
 
 void LionFxSite::CloseExecute(const Visitor& visitor, const httplib::Request& req, httplib::Response& res)
 {
-    auto pending = TakePending(visitor.account, FieldValue(req, "token"));
+    auto pending = Submitted(visitor, req);
     if (!pending || pending->order) {
         Send(res, NoticePage("ｴﾗｰ", "この注文は受付済みか、有効期限が切れています。"));
         return;
@@ -335,12 +323,12 @@ void LionFxSite::CloseExecute(const Visitor& visitor, const httplib::Request& re
         return;
     }
     bool execute = true;
-    bool ended = SessionEndsHere(visitor, res, execute);
+    bool ended = SessionEndsHere(visitor, req, res, execute);
     if (!execute)
         return;
     context_.counters.Add("closes/lionfx");
     Execution execution = context_.broker.ClosePosition(kLionFxFamily, visitor.account, pending->positionId, 0);
-    if (!ended)
+    if (!ended && !AnswerLost(context_, req, visitor.account, res))
         Send(res, CloseDonePage(execution));
 }
 
@@ -361,26 +349,10 @@ std::optional<Position> LionFxSite::FindPosition(const std::string& account, con
     return std::nullopt;
 }
 
-std::string LionFxSite::Remember(Pending pending)
+std::optional<LionFxSite::Pending> LionFxSite::Submitted(const Visitor& visitor, const httplib::Request& req)
 {
-    std::lock_guard lock(pendingMutex_);
-    // Confirmations nobody submitted are dropped before they pile up.
-    if (pending_.size() > 1000)
-        pending_.clear();
-    std::string token = NewToken();
-    pending_[token] = std::move(pending);
-    return token;
-}
-
-std::optional<LionFxSite::Pending> LionFxSite::TakePending(const std::string& account, const std::string& token)
-{
-    std::lock_guard lock(pendingMutex_);
-    auto it = pending_.find(token);
-    if (it == pending_.end() || it->second.account != account)
-        return std::nullopt;
-    Pending pending = it->second;
-    pending_.erase(it);
-    return pending;
+    bool oneTime = context_.broker.GetAccount(kLionFxFamily, visitor.account).oneTimeConfirmations;
+    return confirmations_.Submit(visitor.account, FieldValue(req, "token"), oneTime);
 }
 
 } // namespace

@@ -41,17 +41,16 @@ std::string JsStringLiteral(const std::string& utf8)
     return out + "\"";
 }
 
-void SendBrokenPage(httplib::Response& res, const Fault& fault)
+void SendBrokenPage(httplib::Response& res, const std::string& kind, int status)
 {
-    if (fault.kind == "error") {
+    if (kind == "error") {
         SendShiftJisPage(res, "ページを表示できません",
                          "<h1>ページを表示できません</h1>\n<p>サーバーが混雑しているか、メンテナンス中です。</p>\n",
-                         fault.status ? fault.status : 500);
-    } else if (fault.kind == "notfound") {
-        SendShiftJisPage(res, "ページが見つかりません", "<h1>ページが見つかりません</h1>\n",
-                         fault.status ? fault.status : 404);
+                         status ? status : 500);
+    } else if (kind == "notfound") {
+        SendShiftJisPage(res, "ページが見つかりません", "<h1>ページが見つかりません</h1>\n", status ? status : 404);
     } else {
-        res.status = fault.status ? fault.status : 200;
+        res.status = status ? status : 200;
         res.set_header("Cache-Control", "no-store");
         res.set_content("", "text/html");
     }
@@ -69,7 +68,7 @@ bool BeforePage(SimContext& context, const httplib::Request& req, httplib::Respo
         std::this_thread::sleep_for(std::chrono::milliseconds(fault->delayMs));
         return false;
     }
-    SendBrokenPage(res, *fault);
+    SendBrokenPage(res, fault->kind, fault->status);
     return true;
 }
 
@@ -88,6 +87,22 @@ void AfterPage(SimContext& context, const httplib::Request& req, httplib::Respon
 }
 
 } // namespace
+
+bool AnswerLost(SimContext& context, const httplib::Request& req, const std::string& account,
+                httplib::Response& res)
+{
+    auto fault = context.faults.TakeOrderFault("lostAnswer", req.path, account);
+    if (!fault)
+        return false;
+    if (fault->answer == "drop") {
+        // The status line goes out, then the connection closes before a
+        // byte of the page: the browser's load fails.
+        res.set_content_provider(1024, "text/html", [](size_t, size_t, httplib::DataSink&) { return false; });
+        return true;
+    }
+    SendBrokenPage(res, fault->answer, fault->status);
+    return true;
+}
 
 std::string ConfirmScript(const std::string& message)
 {

@@ -16,6 +16,13 @@ inline constexpr const char* kControlPrefix = "/_control/";
 // held back, or get a page that raises a confirm.
 httplib::Server::Handler WithPageFaults(SimContext& context, httplib::Server::Handler page);
 
+// Called by a confirmation right after it executed: true when a
+// "lostAnswer" fault takes the answer away, `res` then holding what the
+// browser gets instead (an empty page, a dropped connection, the
+// server-error page).
+bool AnswerLost(SimContext& context, const httplib::Request& req, const std::string& account,
+                httplib::Response& res);
+
 // The script a "confirm" fault adds to a page: it asks, then reports the
 // answer to the control API so tests can see how the dialog was answered.
 std::string ConfirmScript(const std::string& message);

@@ -129,7 +129,7 @@ SimFigures SimServer::Figures(const std::string& family, const std::string& id) 
 
 int SimServer::ExecutionCount(const std::string& family, const std::string& id) const
 {
-    return static_cast<int>(JsonOf(Get(AccountPath(family, id) + "/executions")).array().size());
+    return JsonOf(Get(AccountPath(family, id))).object()["executionCount"].toInt();
 }
 
 long long SimServer::Counter(const std::string& name) const

@@ -201,6 +201,7 @@ TEST_F(BrokerFixture, SnapshotRestoresAccountsPricesAndNumbering)
     }
     EXPECT_EQ(after.password, "pw");
     EXPECT_EQ(after.executions.size(), before.executions.size());
+    EXPECT_EQ(after.executionCount, 2);
     EXPECT_EQ(restored.Price("USDJPY"), broker.Price("USDJPY"));
     // New positions neither reuse an id nor an execution time.
     Position next = restored.AddPosition("lionfx", "a", {"USDJPY", true, 1, 0});

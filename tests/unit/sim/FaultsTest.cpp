@@ -56,15 +56,21 @@ TEST(Faults, FiltersChooseThePages)
     }
 }
 
-TEST(Faults, ConfirmHitsOnlyAfterThePageAndOrderFaultsOnlyOrders)
+TEST(Faults, ConfirmHitsOnlyAfterThePageAndOrderFaultsOnlyTheirConfirmations)
 {
+    const std::string order = "/lionfx/OrderExecute.do";
     FaultBoard board;
     board.Add(Make(R"({"kind":"confirm","message":"OK?"})"));
     board.Add(Make(R"({"kind":"expireSession","family":"lionfx","account":"u1"})"));
-    EXPECT_FALSE(board.TakeOrderFault("lionfx", "u2"));
-    EXPECT_FALSE(board.TakeOrderFault("cosmo", "u1"));
-    EXPECT_TRUE(board.TakeOrderFault("lionfx", "u1"));
-    EXPECT_FALSE(board.TakeOrderFault("lionfx", "u1")) << "used up";
+    board.Add(Make(R"({"kind":"lostAnswer","path":"CloseExecute","answer":"drop"})"));
+    EXPECT_FALSE(board.TakeOrderFault("expireSession", order, "u2"));
+    EXPECT_FALSE(board.TakeOrderFault("expireSession", "/cosmo/OrderExecute.do", "u1"));
+    EXPECT_TRUE(board.TakeOrderFault("expireSession", order, "u1"));
+    EXPECT_FALSE(board.TakeOrderFault("expireSession", order, "u1")) << "used up";
+    EXPECT_FALSE(board.TakeOrderFault("lostAnswer", order, "u1")) << "only closes lose their answer";
+    auto lost = board.TakeOrderFault("lostAnswer", "/lionfx/CloseExecute.do", "u1");
+    ASSERT_TRUE(lost);
+    EXPECT_EQ(lost->answer, "drop");
     auto confirm = board.TakePageFault(FaultBoard::Stage::AfterPage, "/lionfx/Menu.do", "GET");
     ASSERT_TRUE(confirm);
     EXPECT_EQ(confirm->message, "OK?");
@@ -75,7 +81,7 @@ TEST(Faults, RefusesFaultsThatCannotBe)
     const char* bad[] = {
         R"({"kind":"explode"})",         R"({"kind":"error","count":0})", R"({"kind":"error","after":-1})",
         R"({"kind":"slow","delayMs":600000})", R"({"kind":"error","status":99})", R"({"kind":"error","method":"PUT"})",
-        R"({"kind":"error","count":"2"})",
+        R"({"kind":"error","count":"2"})",  R"({"kind":"lostAnswer","answer":"late"})",
     };
     for (const char* text : bad)
         EXPECT_ANY_THROW(Make(text)) << text;
