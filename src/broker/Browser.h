@@ -93,9 +93,16 @@ public:
     // the page cannot be asked right now (between two documents).
     virtual std::string ReadyState() = 0;
     virtual void Stop() = 0;
-    // Reloads the current page from the server.
+    // Reloads the current page from the server. The answer to a submitted
+    // form is never asked for again: reloading it raises BrowserError.
     virtual void Reload() = 0;
+    // One step back. A page there that answered a form is not asked for
+    // again (the form is not re-sent); it comes back as a failed load.
     virtual void GoBack() = 0;
+    // True when the current top-level page is the answer to a submitted form
+    // (a POST), or the failure page of such an answer: loading it again
+    // would send the form again.
+    virtual bool AnswersFormPost() = 0;
 
     // --- cache and cookies ---------------------------------------------------
     // Drops any stored copy of the address; true when one was dropped.

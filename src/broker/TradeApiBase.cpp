@@ -85,6 +85,14 @@ bool TTradeApiBase::LogOnAndCheck() {
     return Active;
 }
 
+bool TTradeApiBase::Unconfirmed() {
+    if (AnswerLost) {
+        Log("送信の応答が失われたため、再ログインして続けます");
+        LogOnAndCheck();
+    }
+    return false;
+}
+
 void TTradeApiBase::Close() {
     try {
         if (Active) LogOff();

@@ -92,6 +92,11 @@ public:
 
     // --- Shared operations ----------------------------------------------
     bool LogOnAndCheck();
+    // After a lost answer (AnswerLost) the browser is left on a page with no
+    // way on: the session starts again from the log-on page. Always false,
+    // the result of the operation whose answer it was: what the form did is
+    // unknown until the positions are read again.
+    bool Unconfirmed();
     std::string ComputeLots(double ratio) const;
     void Log(const std::string& text) const;
     void DetailLog(const std::string& text) const;
@@ -116,6 +121,9 @@ public:
     SessionLog OnLog;
     SessionLog OnDetailLog;
     ReloadingSwitch OnReloading;
+    // The last wait ended on an error page that answers a submitted form:
+    // the form may have done its work, and it was not sent again.
+    bool AnswerLost = false;
     int RetryCount = 0;
     int RetryLimit = 5;
     // Seconds a page gets in WaitIE; only tests shorten it.

@@ -97,6 +97,7 @@ bool TTradeApiBase::OpenBrowser() {
 
 bool TTradeApiBase::WaitIE(bool waitForAddressChange) {
     DetailLog("WaitIE IN");
+    AnswerLost = false;
     try {
         if (!WebBrowser) return false;
         Browser& browser = *WebBrowser;
@@ -140,6 +141,14 @@ bool TTradeApiBase::WaitIE(bool waitForAddressChange) {
         if (!IsServerErrorPage(browser.BodyInnerHtml(), browser.LocationUrl())) {
             RetryCount = 0;
             return true;
+        }
+        // Asking again for the answer to a form sends the form again: an
+        // order would be executed once more for every reload.
+        if (browser.AnswersFormPost()) {
+            AnswerLost = true;
+            Log("送信したフォームの応答ページを表示できません。二重送信を避けるため再読込みせずに処理を抜けます"
+                "（成否は後で確認します）");
+            return false;
         }
         return ReloadErrorPage(waitForAddressChange);
     } catch (...) {

@@ -1,6 +1,7 @@
 // The session's page wait against a real engine and a loopback site: error
-// pages and their reloads, the retry limit, the deadline, and the dialogs
-// answered during reloads.
+// pages and their reloads, the retry limit, the deadline, the dialogs
+// answered during reloads, and lost answers to forms, which are never sent
+// again.
 #include "BrowserTestKit.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,8 @@ using namespace browsertest;
 namespace {
 
 const char* const kRetryLimitMessage = "[テスト口座] サーバー障害でretry Limit を超えました。処理を抜けます";
+const char* const kLostAnswerMessage = "[テスト口座] 送信したフォームの応答ページを表示できません。"
+                                       "二重送信を避けるため再読込みせずに処理を抜けます（成否は後で確認します）";
 
 std::string RetryMessage(int retry) {
     return "[テスト口座] サーバー障害でページを表示できません.再読込みします (Retry=" + std::to_string(retry) + "/5)";
@@ -54,6 +57,23 @@ protected:
             const int confirms = tag.rfind("confirm", 0) == 0 ? std::stoi(tag.substr(7)) : 0;
             response.set_content(confirms ? ConfirmPage(confirms) : Page("<p>recovered</p>"),
                                  "text/html; charset=utf-8");
+        });
+        // /form/<kind>: a form posted to /answer/<kind>, whose answer is an
+        // error page of that kind, a dropped connection, or a redirect to a
+        // page that fails once.
+        site->server().Get(R"(/form/(\w+))", [](const httplib::Request& request, httplib::Response& response) {
+            response.set_content(Page("<form method=post action=\"/answer/" + request.matches[1].str() +
+                                      "\"><input type=submit name=go></form>"),
+                                 "text/html; charset=utf-8");
+        });
+        site->server().Post(R"(/answer/(\w+))", [](const httplib::Request& request, httplib::Response& response) {
+            const std::string kind = request.matches[1];
+            if (kind == "drop")
+                response.set_content_provider(1024, "text/html", [](size_t, size_t, httplib::DataSink&) { return false; });
+            else if (kind == "redirect")
+                response.set_redirect("/flaky/blank/1/redirected");
+            else
+                response.set_content(ErrorBody(kind), "text/html; charset=utf-8");
         });
         // Sends the start of a page and then nothing more for a long time.
         site->server().Get("/slow", [](const httplib::Request&, httplib::Response& response) {
@@ -141,6 +161,29 @@ TEST_F(BrowserWait, WithoutReloadCallbackTheErrorPageIsAccepted) {
     EXPECT_EQ(site->Hits(path), 1);
     EXPECT_EQ(rig.log, std::vector<std::string>{RetryMessage(1)});
     EXPECT_EQ(plain->RetryCount, 0);
+}
+
+TEST_F(BrowserWait, TheAnswerToAFormIsNeverAskedForAgain) {
+    for (const std::string kind : {"shown", "blank", "drop"}) {
+        SCOPED_TRACE(kind);
+        rig.log.clear();
+        ASSERT_TRUE(session->NavigateTo(site->Url("/form/" + kind)));
+        session->browser().Click(session->browser().ElementByNameOrId("go"));
+        EXPECT_FALSE(session->WaitIE(true));
+        EXPECT_THROW(session->browser().Reload(), BrowserError);
+        // Nor does a step back from a later page send the form again.
+        ASSERT_TRUE(session->NavigateTo(site->Url("/good")));
+        session->NavigateBegin();
+        session->browser().GoBack();
+        EXPECT_FALSE(session->WaitIE(true));
+        EXPECT_EQ(rig.log, (std::vector<std::string>{kLostAnswerMessage, kLostAnswerMessage}));
+        EXPECT_EQ(site->Hits("/answer/" + kind), 1);
+    }
+    // The page a redirect after the form leads to is fetched by address.
+    ASSERT_TRUE(session->NavigateTo(site->Url("/form/redirect")));
+    session->browser().Click(session->browser().ElementByNameOrId("go"));
+    EXPECT_TRUE(session->WaitIE(true));
+    EXPECT_EQ(site->Hits("/flaky/blank/1/redirected"), 2);
 }
 
 TEST_F(BrowserWait, PageThatNeverFinishesStopsTheBrowserAtTheDeadline) {

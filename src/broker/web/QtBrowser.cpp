@@ -1,6 +1,7 @@
 #include "broker/web/QtBrowser.h"
 
 #include "broker/web/BrowserHost.h"
+#include "broker/web/FormPostGuard.h"
 #include "broker/web/PageScript.h"
 #include "broker/web/ProcessProxy.h"
 #include "broker/web/SessionCookies.h"
@@ -26,6 +27,9 @@ constexpr int kReadyStateTimeoutMs = 2000;
 constexpr int kAbortedError = -3;
 constexpr int kOwnWindowWidth = 800;
 constexpr int kOwnWindowHeight = 1000;
+// Marks our failure page when it stands for the lost answer to a form, so
+// that the page keeps saying so when the history brings it back.
+const char* const kFormAnswerMark = "<meta name=\"answers-form\">";
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
@@ -44,7 +48,9 @@ void Notify(const Handler& handler, Args&&... args) {
 } // namespace
 
 QtBrowser::QtBrowser(const BrowserPlacement& placement)
-    : profile_(std::make_unique<QWebEngineProfile>()) {
+    : formPosts_(std::make_unique<FormPostGuard>([this](bool sendsForm) { requestSendsForm_ = sendsForm; })),
+      profile_(std::make_unique<QWebEngineProfile>()) {
+    profile_->setUrlRequestInterceptor(formPosts_.get());
     // Every page is a fresh server read: nothing is cached, nothing persists.
     profile_->setHttpCacheType(QWebEngineProfile::NoCache);
     profile_->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
@@ -75,31 +81,40 @@ void QtBrowser::ConnectEvents() {
         Notify(events_.onDownloadComplete);
         Notify(events_.onDocumentComplete, LocationUrl());
     });
-    QObject::connect(page, &QWebEnginePage::loadingChanged, page, [this](const QWebEngineLoadingInfo& info) {
-        // Loading the error page itself (a data: address) keeps the failure.
-        if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus && info.url() != failedUrl_ &&
-            info.url().scheme() != QLatin1String("data"))
-            failedUrl_.clear();
-        // Network failures only: an HTTP error has the server's page, and an
-        // aborted load (stop, or a newer navigation) is no failure.
-        if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus &&
-            info.errorDomain() != QWebEngineLoadingInfo::HttpStatusCodeDomain && info.errorCode() != kAbortedError)
-            ShowLoadFailure(info.url(), info.errorString());
-    });
+    QObject::connect(page, &QWebEnginePage::loadingChanged, page,
+                     [this](const QWebEngineLoadingInfo& info) { TrackLoading(info); });
     // Pages that open a window of their own continue in this one.
     QObject::connect(page, &QWebEnginePage::newWindowRequested, page,
                      [page](QWebEngineNewWindowRequest& request) { page->load(request.requestedUrl()); });
     page->setNavigationHandler([this](const std::string& url, bool mainFrame, bool& cancel) {
         Notify(events_.onBeforeNavigate, url, mainFrame, cancel);
+        // A new top-level load sends no form until the guard sees it post;
+        // our own failure page (a data: address) carries its mark.
+        if (!mainFrame || cancel) return;
+        requestSendsForm_ = url.starts_with("data:") &&
+                            QUrl::fromPercentEncoding(QByteArray::fromStdString(url)).contains(kFormAnswerMark);
     });
+}
+
+void QtBrowser::TrackLoading(const QWebEngineLoadingInfo& info) {
+    const bool ownFailurePage = info.url().scheme() == QLatin1String("data");
+    // Loading the error page itself keeps the failure.
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus && info.url() != failedUrl_ && !ownFailurePage)
+        failedUrl_.clear();
+    if (info.status() != QWebEngineLoadingInfo::LoadStartedStatus) answersFormPost_ = requestSendsForm_;
+    // Network failures only: an HTTP error has the server's page, and an
+    // aborted load (stop, or a newer navigation) is no failure.
+    if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus &&
+        info.errorDomain() != QWebEngineLoadingInfo::HttpStatusCodeDomain && info.errorCode() != kAbortedError)
+        ShowLoadFailure(info.url(), info.errorString());
 }
 
 void QtBrowser::ShowLoadFailure(const QUrl& url, const QString& reason) {
     failedUrl_ = url;
     const QString address = url.toString().toHtmlEscaped();
-    page_->setHtml(QStringLiteral("<html><head><meta charset=\"utf-8\"><title>ページを表示できません</title></head>"
-                                  "<body><h1>ページを表示できません</h1><p>%1</p><p>%2</p></body></html>")
-                       .arg(address, reason.toHtmlEscaped()),
+    page_->setHtml(QStringLiteral("<html><head><meta charset=\"utf-8\">%1<title>ページを表示できません</title></head>"
+                                  "<body><h1>ページを表示できません</h1><p>%2</p><p>%3</p></body></html>")
+                       .arg(QLatin1String(requestSendsForm_ ? kFormAnswerMark : ""), address, reason.toHtmlEscaped()),
                    url);
 }
 
@@ -150,6 +165,8 @@ std::string QtBrowser::ReadyState() {
 void QtBrowser::Stop() { page_->triggerAction(QWebEnginePage::Stop); }
 
 void QtBrowser::Reload() {
+    // The engine would send the form again without asking.
+    if (answersFormPost_) throw BrowserError("the page answers a form; loading it again would send the form again");
     if (!failedUrl_.isEmpty())
         page_->load(failedUrl_);
     else
@@ -157,6 +174,8 @@ void QtBrowser::Reload() {
 }
 
 void QtBrowser::GoBack() { page_->triggerAction(QWebEnginePage::Back); }
+
+bool QtBrowser::AnswersFormPost() { return answersFormPost_; }
 
 bool QtBrowser::DeleteCacheEntry(const std::string&) {
     // The profile keeps no HTTP cache, so there is never a stored copy to drop.

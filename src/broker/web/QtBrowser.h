@@ -11,6 +11,8 @@
 
 #include <memory>
 
+class FormPostGuard;
+class QWebEngineLoadingInfo;
 class QWebEngineProfile;
 class QWebEngineView;
 class QWidget;
@@ -34,6 +36,7 @@ public:
     void Stop() override;
     void Reload() override;
     void GoBack() override;
+    bool AnswersFormPost() override;
 
     bool DeleteCacheEntry(const std::string& url) override;
     std::string CookiesFor(const std::string& url) override;
@@ -69,6 +72,7 @@ public:
 
 private:
     void ConnectEvents();
+    void TrackLoading(const QWebEngineLoadingInfo& info);
     void ShowLoadFailure(const QUrl& url, const QString& reason);
     void PlaceView(const BrowserPlacement& placement);
     QVariant Dom(const QString& body, const QJsonArray& arguments, int timeoutMs);
@@ -76,6 +80,8 @@ private:
     std::string DomText(const QString& body, const QJsonArray& arguments = {});
     std::vector<ElementHandle> DomHandles(const QString& body, const QJsonArray& arguments = {});
 
+    // Declared before the profile, which uses it until its very end.
+    std::unique_ptr<FormPostGuard> formPosts_;
     std::unique_ptr<QWebEngineProfile> profile_;
     std::unique_ptr<SessionCookies> cookies_;
     std::unique_ptr<SessionPage> page_;
@@ -85,4 +91,8 @@ private:
     // The address whose load failed and whose error page is shown; a reload
     // asks the server for it again.
     QUrl failedUrl_;
+    // Whether the top-level request under way sends a form, and whether the
+    // page shown (or its failure page) answers one.
+    bool requestSendsForm_ = false;
+    bool answersFormPost_ = false;
 };
