@@ -311,10 +311,10 @@ bool TLionFXAPI::OpenPosition(const std::string& pair, bool buy, int lots, pugi:
 
 bool TLionFXAPI::PlaceOrder(const std::string& pair, bool buy, const std::string& lotText) {
     FillOrderForm(pair, buy, lotText);
-    if (!WaitTwice()) return false;
+    if (!WaitTwice()) return Unconfirmed();
     HeldPairs.Add(pair);
     ClickFirstFormSubmit(); // the confirmation page
-    if (!WaitTwice()) return false;
+    if (!WaitTwice()) return Unconfirmed();
     if (ClickLink("", "Login.do", true, false, false)) {
         // The site ended the session under the order: whether it went
         // through is unknown until the positions are read again.
@@ -327,8 +327,9 @@ bool TLionFXAPI::PlaceOrder(const std::string& pair, bool buy, const std::string
 
 bool TLionFXAPI::RecoverFromOrderError() {
     try {
+        // The page before may answer a form; it is not sent again.
         WebBrowser->GoBack();
-        WaitIE(true);
+        if (!WaitIE(true) && AnswerLost) return Unconfirmed();
         ClickLinkByAccessKey(0);
         return true;
     } catch (...) {
@@ -397,7 +398,7 @@ bool TLionFXAPI::ConfirmClose() {
     const ElementHandle form = FirstForm();
     WebBrowser->SetValue(FormField(form, "oexcSignAsString"), "00");
     WebBrowser->Click(FormField(form, "submit"));
-    if (!WaitTwice()) return false;
+    if (!WaitTwice()) return Unconfirmed();
     ClickFirstFormSubmit(); // the confirmation page
-    return WaitTwice();
+    return WaitTwice() || Unconfirmed();
 }

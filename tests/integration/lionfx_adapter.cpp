@@ -1,6 +1,7 @@
 // The LionFX adapter in a real browser engine against the simulator's
 // LionFX site: log-on and figures, session expiry, net lots, the pairs held,
-// paged position lists, orders and closes as the simulator's book sees them.
+// paged position lists, orders and closes as the simulator's book sees them,
+// and orders and closes whose answers are lost.
 #include "BrowserTestKit.h"
 #include "broker/LionFX.h"
 #include "support/SimServer.h"
@@ -45,6 +46,12 @@ protected:
     void SetPositions(const std::string& json) { ASSERT_TRUE(sim->SetPositions(kFamily, account, json)); }
     std::vector<SimPosition> Book() const { return sim->Positions(kFamily, account); }
     std::map<std::string, int> Net() const { return sim->NetLots(kFamily, account); }
+    int Executions() const { return sim->ExecutionCount(kFamily, account); }
+    // The account's next confirmation at the path executes and loses its answer.
+    void LoseNextAnswer(const std::string& path, const std::string& answer) {
+        ASSERT_TRUE(sim->AddFault(R"({"kind":"lostAnswer","account":")" + account + R"(","path":")" + path +
+                                  R"(","answer":")" + answer + "\"}"));
+    }
 
     bool Logged(const std::string& text) const {
         return std::find(rig.log.begin(), rig.log.end(), std::string("[") + kName + "] " + text) != rig.log.end();
@@ -108,6 +115,32 @@ TEST_F(LionFxAdapter, AnOrderUnderAnEndedSessionIsUnconfirmedAndLogsOnAgain) {
 
     EXPECT_TRUE(session->OpenPosition("USDJPY", true, 1, {}, {}, "MergePosition", 0));
     EXPECT_EQ(Net(), (std::map<std::string, int>{{"USDJPY", 1}}));
+}
+
+TEST_F(LionFxAdapter, AnOrderOrCloseWhoseAnswerIsLostIsUnconfirmedAndNeverSentTwice) {
+    auto session = Open();
+    ASSERT_TRUE(session->Active);
+    const long long resubmits = sim->Counter("resubmits/lionfx");
+    for (const std::string answer : {"empty", "drop", "error"}) {
+        SCOPED_TRACE(answer);
+        rig.log.clear();
+        const int executions = Executions();
+        LoseNextAnswer("OrderExecute", answer);
+        EXPECT_FALSE(session->OpenPosition("USDJPY", true, 2, {}, {}, "MergePosition", 0));
+        EXPECT_EQ(Executions(), executions + 1);
+        EXPECT_EQ(Net(), (std::map<std::string, int>{{"USDJPY", 2}}));
+        EXPECT_TRUE(Logged("送信の応答が失われたため、再ログインして続けます"));
+        ASSERT_TRUE(session->Active) << "logged on again, ready for the next operation";
+
+        const SimPosition opened = Book().back();
+        TTicket ticket{opened.ticket, "2", "USDJPY", "", true};
+        LoseNextAnswer("CloseExecute", answer);
+        EXPECT_FALSE(session->ClosePosition(ticket, -1));
+        EXPECT_EQ(Executions(), executions + 2);
+        EXPECT_TRUE(Net().empty());
+        ASSERT_TRUE(session->Active);
+    }
+    EXPECT_EQ(sim->Counter("resubmits/lionfx"), resubmits) << "a confirmation was sent twice";
 }
 
 TEST_F(LionFxAdapter, EnumUnitsSumsBuysAndSellsAndHeldPairsNarrowLaterReads) {
