@@ -171,6 +171,7 @@ TEST_F(CycleHeadless, OneTickReceivesTheDemoSignalTradesTheAccountToItsTargetsAn
     AddAccount("pw");
     const RunResult run = RunOnce();
     ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(sim->ExecutionCount("lionfx", account), 2) << "one order for each pair";
 
     EXPECT_TRUE(Contains(run.output, "■ 新しいシグナルを受信しました // DemoSignal")) << run.output;
     EXPECT_TRUE(Contains(run.output, "■ 自動売買は正常に終了しました")) << run.output;
@@ -214,6 +215,7 @@ TEST_F(CycleHeadless, ARefusedLogOnRecordsTheFailureForTheRetry)
     EXPECT_EQ(AutoTradeValue("URetryCount"), "1");
     EXPECT_EQ(AutoTradeValue("LatestTrade"), "0");
     EXPECT_TRUE(sim->NetLots("lionfx", account).empty());
+    EXPECT_EQ(sim->ExecutionCount("lionfx", account), 0);
     ASSERT_TRUE(sim->Delete("/_control/faults").ok());
 }
 
