@@ -3,6 +3,7 @@
 #include "broker/TradeApiBase.h"
 
 #include "base/AkUnit.h"
+#include "broker/PageChecks.h"
 
 #include <chrono>
 #include <functional>
@@ -23,17 +24,6 @@ void Settle() {
     while (SteadyClock::now() < end) PumpMessages(0);
 }
 
-std::string PageDump(const std::string& html) {
-    return "[WaitIE.Log.Start]\r\n" + html + "\r\n[WaitIE.Log.End]";
-}
-
-bool IsServerErrorPage(const std::string& body, const std::string& address) {
-    if (ContainsNoCase(body, "ページを表示できません") || ContainsNoCase(body, "ページが見つかりません"))
-        return true;
-    if (EqualsNoCase(address, "about:blank")) return false;
-    return Trim(body).empty();
-}
-
 std::string TrueFalse(bool value) { return value ? "True" : "False"; }
 
 // Text after the last "/", query included.
@@ -52,25 +42,6 @@ ElementHandle FindAnchor(Browser& browser, const std::function<bool(ElementHandl
         if (test(anchor)) return anchor;
     return -1;
 }
-
-// Keeps the reload callback's on/off calls paired whatever happens between them.
-class ReloadingScope {
-public:
-    explicit ReloadingScope(const ReloadingSwitch& onReloading) : onReloading_(onReloading) {
-        onReloading_(true);
-    }
-    ~ReloadingScope() {
-        try {
-            onReloading_(false);
-        } catch (...) {
-        }
-    }
-    ReloadingScope(const ReloadingScope&) = delete;
-    ReloadingScope& operator=(const ReloadingScope&) = delete;
-
-private:
-    const ReloadingSwitch& onReloading_;
-};
 
 } // namespace
 
