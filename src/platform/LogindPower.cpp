@@ -37,6 +37,7 @@ bool LogindPower::CallManager(const QString& method, bool force)
         LogRefusal(method, reply.errorMessage());
         return false;
     }
+    AddDetailLog(("[Power] " + method + " を要求しました").toStdString());
     return true;
 }
 
