@@ -5,9 +5,13 @@
 #include "app/ProcessState.h"
 #include "base/AkUnit.h"
 #include "base/Log.h"
+#include "app/ui/AutoTradeWiring.h"
+#include "app/ui/HomePcWiring.h"
 #include "app/ui/PellagoUnit1.h"
 #include "app/ui/RadioGroup.h"
 #include "reporting/ui/ChartSchemeHandler.h"
+#include "fakes/RecordingPower.h"
+#include "fakes/RecordingWakeTimer.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
@@ -30,13 +34,26 @@ inline void PointServiceAt(const std::string& folder, const std::string& webBase
                                 "web_base = " + webBase + "\nmail_host = 127.0.0.1\nmail_port = 9\n");
 }
 
-// A fresh program folder that the program's paths point into.
+// A fresh program folder that the program's paths point into; the windows
+// started meanwhile get the recording power layer and wake timer, and their
+// start-up entry lands in a scratch configuration folder.
 struct ProgramHome {
     testsupport::ScratchDir dir;
+    testsupport::ScratchDir config;
+    RecordingPower power;
+    RecordingWakeTimer wakeTimer;
     ProgramHome()
     {
         SetProgramFolder(dir.path());
         PointServiceAt(dir.path(), "http://127.0.0.1:9");
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.path()));
+        SetPowerControlForNextWindow(&power);
+        SetWakeTimerForNextWindow(&wakeTimer);
+    }
+    ~ProgramHome()
+    {
+        SetPowerControlForNextWindow(nullptr);
+        SetWakeTimerForNextWindow(nullptr);
     }
     std::string settingsFile() const { return SettingsIniPath(); }
     void writeSettings(const std::string& text) const { testsupport::WriteFileBytes(settingsFile(), text); }

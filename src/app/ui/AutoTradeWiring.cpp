@@ -5,6 +5,7 @@
 #include "app/ProcessState.h"
 #include "app/SignalReception.h"
 #include "base/Log.h"
+#include "app/ui/HomePcWiring.h"
 #include "app/ui/PellagoUnit1.h"
 #include "platform/LogindPower.h"
 #include "trading/SignalFiles.h"
@@ -163,10 +164,7 @@ void AutoTradeWiring::DisableIdleWatcher()
 
 void AutoTradeWiring::RearmIdleWatcher()
 {
-    if (form_.CheckBox18->isChecked())
-        form_.UserActiveCheckTimer->start();
-    else
-        form_.UserActiveCheckTimer->stop();
+    form_.HomePc().CheckBox18Click();
 }
 
 void AutoTradeWiring::PlaceCancelButton(CancelButtonPlace place)

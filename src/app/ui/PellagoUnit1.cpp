@@ -7,7 +7,9 @@
 #include "app/ServiceContext.h"
 #include "app/ui/AutoTradeWiring.h"
 #include "app/ui/MailWiring.h"
+#include "app/ui/HomePcWiring.h"
 #include "app/ui/ServiceWiring.h"
+#include "app/ui/TrayIcon.h"
 #include "platform/SingleInstance.h"
 #include "reporting/ui/StatusPages.h"
 
@@ -38,6 +40,7 @@ TPellagoForm::TPellagoForm(const StartOptions& options, QWidget* parent)
     SetServiceHooks(hooks);
     autoTrade_ = new AutoTradeWiring(*this);
     mail_ = new MailWiring(*this);
+    homePc_ = new HomePcWiring(*this, autoTrade_->Power());
     ConnectServiceControls(*this, *autoTrade_);
     RunStartUpSequence();
 }
@@ -78,11 +81,8 @@ void TPellagoForm::FillBrokerList(const std::vector<std::string>& brokers)
 void TPellagoForm::HandOver()
 {
     AddDetailLog("HandOverMessage " + std::to_string(SingleInstance::HandOverMessage));
-    if (Headless())
-        return;
-    showNormal();
-    raise();
-    activateWindow();
+    if (!Headless())
+        homePc_->Tray().FromTray();
 }
 
 void TPellagoForm::CloseProgram()
@@ -99,6 +99,7 @@ void TPellagoForm::closeEvent(QCloseEvent* event)
         TerminateProcess(WatchdogProcess);
         WatchdogProcess = 0;
     }
+    homePc_->CloseWakeTimer();
     event->accept();
 }
 

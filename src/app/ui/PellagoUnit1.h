@@ -37,6 +37,7 @@ class RadioGroup;
 class AutoTradeWiring;
 class MailWiring;
 class StatusPages;
+class HomePcWiring;
 struct ServiceSettings;
 
 class TPellagoForm : public QMainWindow {
@@ -245,6 +246,9 @@ public:
     // The user tab's values as the service operations take them.
     ServiceSettings CurrentServiceSettings() const;
 
+    // --- Home PC: wake-up, keep-awake, idle start, start-up entry, tray --------
+    HomePcWiring& HomePc() const { return *homePc_; }
+
     bool Headless() const { return options_.headless; }
     const StartOptions& Options() const { return options_; }
     // The controls of section "Main", in the order they are saved and loaded.
@@ -317,6 +321,7 @@ private:
     AutoTradeWiring* autoTrade_ = nullptr; // a child object, created before the start-up
     MailWiring* mail_ = nullptr;           // the same
     StatusPages* statusPages_ = nullptr;   // a child object, created with the window
+    HomePcWiring* homePc_ = nullptr;       // a child object, created before the start-up
     StoredControls stored_;
     std::set<QWidget*> lockedTabs_;
     bool settingsPanelOpen_ = false;

@@ -8,7 +8,9 @@
 #include "base/AkUnit.h"
 #include "base/Log.h"
 #include "app/ui/MailWiring.h"
+#include "app/ui/HomePcWiring.h"
 #include "app/ui/RadioGroup.h"
+#include "app/ui/TrayIcon.h"
 #include "broker/DialogWatchdog.h"
 #include "broker/ProgramAdapters.h"
 #include "broker/web/BrowserHost.h"
@@ -47,10 +49,10 @@ BrowserDialogAnswer AnswerDialog(const BrowserDialog& dialog)
 
 bool TPellagoForm::RunAutoTrade(bool byHand)
 {
-    // A window of a program with a display is hidden only in the tray.
-    const bool leftTray = !Headless() && isHidden();
+    TrayIcon& tray = homePc_->Tray();
+    const bool leftTray = tray.InTray();
     if (leftTray)
-        show();
+        tray.FromTray();
     const int logMode = RadioGroup1->itemIndex();
     if (byHand)
         LockForRun(false, kActivityLogMode);
@@ -72,7 +74,7 @@ bool TPellagoForm::RunAutoTrade(bool byHand)
         RadioGroup1->setItemIndex(logMode);
     DrawHtmlTimer->start();
     if (leftTray)
-        hide();
+        tray.ToTray();
     return ok;
 }
 

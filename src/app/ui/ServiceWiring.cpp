@@ -6,8 +6,10 @@
 #include "app/SignalReception.h"
 #include "base/Log.h"
 #include "app/ui/AutoTradeWiring.h"
+#include "app/ui/HomePcWiring.h"
 #include "app/ui/PellagoUnit1.h"
 #include "app/ui/RadioGroup.h"
+#include "app/ui/TrayIcon.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -37,8 +39,8 @@ void CompleteServiceHooks(TPellagoForm& form, AutoTradeWiring& autoTrade)
         };
     if (!hooks.leaveTray)
         hooks.leaveTray = [&form] {
-            if (!form.Headless() && form.isHidden())
-                form.show();
+            if (form.HomePc().Tray().InTray())
+                form.HomePc().Tray().FromTray();
         };
     if (!hooks.startReplaceWait)
         hooks.startReplaceWait = [&form](int intervalMs) { form.ReplaceWaitTimer->start(intervalMs); };

@@ -9,6 +9,7 @@
 #include "base/AkUnit.h"
 #include "base/Log.h"
 #include "app/ui/FormSettings.h"
+#include "app/ui/HomePcWiring.h"
 #include "app/ui/SettingsFile.h"
 #include "reporting/ui/StatusPages.h"
 
@@ -81,6 +82,7 @@ void TPellagoForm::RestoreSettings()
     // The developer switch is written but never taken back from the file.
     const bool developerSwitch = CheckBox8->isChecked();
     LoadFormSettings(*this, stored_, kMain);
+    homePc_->RequestKeepAwakeIfChosen();
     ApplyMailRules();
     CheckBox8->setChecked(developerSwitch);
     EditXMLValue->clear();
