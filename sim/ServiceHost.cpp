@@ -31,7 +31,9 @@ bool AnsweredByFault(const httplib::Request& req, httplib::Response& res)
         return true;
     }
     res.status = fault->status;
-    res.set_content("<html><body>Internal Server Error</body></html>", "text/html");
+    // The text a browser shows for a page it cannot display.
+    res.set_content("<html><head><meta charset=\"utf-8\"></head><body>ページを表示できません</body></html>",
+                    "text/html; charset=utf-8");
     return true;
 }
 

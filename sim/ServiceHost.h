@@ -10,7 +10,8 @@
 //   PUT  files/<path> (body: the bytes)   DELETE files/<path>
 //   PUT  template_base (body: brokers and portfolios)
 //   PUT  account_template (body served as is)   DELETE account_template
-//   POST faults {"path","status"} or {"path","redirectLoop":true}; DELETE faults/<path>
+//   POST faults {"path","status"} (answered with the page "ページを表示できません")
+//        or {"path","redirectLoop":true}; DELETE faults/<path>
 //   POST load {"folder"}                  GET posts
 // The data folder may also be named by PELLAGO_SIM_SERVICE_DATA at start.
 

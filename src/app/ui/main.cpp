@@ -7,8 +7,10 @@
 #include "app/ui/PellagoContactUnit.h"
 #include "app/ui/PellagoLicenseUnit.h"
 #include "app/ui/PellagoUnit1.h"
+#include "app/ui/ProblemReportWiring.h"
 #include "app/ui/ProgramEnvironment.h"
 #include "app/ui/TerminationSignals.h"
+#include "app/ui/TrayIcon.h"
 #include "platform/SingleInstance.h"
 #include "reporting/ui/ChartSchemeHandler.h"
 
@@ -106,6 +108,7 @@ int main(int argc, char** argv)
     ChartSchemeHandler::RegisterChartScheme();
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Pellago"));
+    app.setWindowIcon(ApplicationIcon());
     // Qt has taken its own options out of the command line by now.
     if (!Parse(ArgumentsOf(QCoreApplication::arguments()), options))
         return 2;
@@ -130,6 +133,7 @@ int main(int argc, char** argv)
     if (terms.RunAtStart(options.headless) == TForm1::Outcome::Declined)
         return 0;
     TForm2 report(form.Edit10->text(), &form);
+    ProblemReportWiring reportWiring(form, report);
     RouteTerminationSignals([&form] { form.CloseProgram(); });
     if (!options.headless)
         form.show();
