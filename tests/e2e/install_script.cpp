@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sys/xattr.h>
+#include <unistd.h>
 #include <filesystem>
 #include <string>
 
@@ -127,6 +129,9 @@ TEST_F(InstallScript, InstalledProgramRunsFromItsFolderAndComesBackHeadlessThrou
                              "Bin/PellagoChecker.exe"})
         EXPECT_TRUE(fs::exists(Program() + file)) << file;
     EXPECT_TRUE(fs::exists(home.file(".local/share/applications/pellago.desktop")));
+    // With the rights to, the install grants the daily wake-up's capability.
+    if (geteuid() == 0)
+        EXPECT_GT(getxattr((Program() + "pellago").c_str(), "security.capability", nullptr, 0), 0) << install.output;
     const std::string command = home.file(".local/bin/pellago");
     EXPECT_TRUE(Contains(Start(command, {"--help"}).output, "--accept-terms"));
 
