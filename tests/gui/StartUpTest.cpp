@@ -327,8 +327,9 @@ private slots:
         QTest::addColumn<bool>("markerAfter");
         QTest::addColumn<bool>("accepted");
         QTest::newRow("accepted before") << true << QString() << int(TForm1::Outcome::AcceptedBefore) << true << true;
+        // Accepted now counts at once: the automatic cycle need not wait for the next start.
         QTest::newRow("agree") << false << QStringLiteral("Button1") << int(TForm1::Outcome::AcceptedNow) << true
-                               << false;
+                               << true;
         QTest::newRow("decline") << false << QStringLiteral("Button2") << int(TForm1::Outcome::Declined) << false
                                  << false;
     }

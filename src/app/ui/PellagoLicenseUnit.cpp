@@ -2,6 +2,7 @@
 
 #include "app/ProcessState.h"
 #include "app/Terms.h"
+#include "app/ui/PellagoUnit1.h"
 #include "base/Log.h"
 
 #include <QHBoxLayout>
@@ -10,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 
 TForm1::TForm1(QWidget* parent) : QDialog(parent)
@@ -64,6 +66,7 @@ TForm1::Outcome TForm1::RunAtStart(bool headless)
 void TForm1::Button1Click()
 {
     RecordTermsAccepted();
+    TermsAccepted = true;
     accept();
 }
 
@@ -74,4 +77,12 @@ void TForm1::CentreOnWorkArea()
         return;
     const QRect area = screen->availableGeometry();
     move(area.center() - QPoint(width() / 2, height() / 2));
+}
+
+bool SettleTermsAtStart(TForm1& terms, TPellagoForm& form)
+{
+    const TForm1::Outcome outcome = terms.RunAtStart(form.Headless());
+    if (outcome == TForm1::Outcome::AcceptedNow && !VersionChecked)
+        form.FastUpdateTimer->start();
+    return outcome != TForm1::Outcome::Declined;
 }

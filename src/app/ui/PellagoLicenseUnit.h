@@ -9,6 +9,7 @@
 
 class QPlainTextEdit;
 class QPushButton;
+class TPellagoForm;
 
 class TForm1 : public QDialog {
     Q_OBJECT
@@ -35,3 +36,8 @@ private:
     void Button1Click();
     void CentreOnWorkArea();
 };
+
+// The terms at the start of the main window's program. Accepted just now,
+// the start-up version check that waited for them runs at once, so the
+// automatic cycle can trade in this run. False when the program must end.
+bool SettleTermsAtStart(TForm1& terms, TPellagoForm& form);

@@ -130,7 +130,7 @@ int main(int argc, char** argv)
     TPellagoForm form(options);
     QObject::connect(&instance, &SingleInstance::handOverReceived, &form, &TPellagoForm::HandOver);
     TForm1 terms(&form);
-    if (terms.RunAtStart(options.headless) == TForm1::Outcome::Declined)
+    if (!SettleTermsAtStart(terms, form))
         return 0;
     TForm2 report(form.Edit10->text(), &form);
     ProblemReportWiring reportWiring(form, report);
