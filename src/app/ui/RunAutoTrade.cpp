@@ -4,17 +4,14 @@
 
 #include "app/ui/PellagoUnit1.h"
 
-#include "app/ProxySetting.h"
 #include "base/AkUnit.h"
 #include "base/Log.h"
 #include "app/ui/MailWiring.h"
 #include "app/ui/HomePcWiring.h"
 #include "app/ui/RadioGroup.h"
 #include "app/ui/TrayIcon.h"
+#include "app/ui/WindowSessions.h"
 #include "broker/DialogWatchdog.h"
-#include "broker/ProgramAdapters.h"
-#include "broker/web/BrowserHost.h"
-#include "broker/web/QtBrowserFactory.h"
 #include "trading/RunUpdateAccount.h"
 #include "trading/SignalFiles.h"
 
@@ -38,11 +35,6 @@ std::string SignalFileLine(const std::string& signalPath)
     if (folder.rfind(ProgramFolder(), 0) == 0)
         folder.erase(0, ProgramFolder().size());
     return "■ 最新のシグナル " + folder + "\\" + path.filename().string() + "を元に";
-}
-
-BrowserDialogAnswer AnswerDialog(const BrowserDialog& dialog)
-{
-    return ProgramDialogWatchdog().Answer(dialog);
 }
 
 } // namespace
@@ -88,20 +80,11 @@ bool TPellagoForm::TradeNewestSignal()
     AddLog(SignalFileLine(signalPath));
     AddLog("■ 自動売買を実行します");
 
-    static const TAdapterFactory adapters = ProgramAdapterFactory();
-    QtBrowserFactory browsers(AnswerDialog);
-    BrowserHost host{this};
-    const TProxySetting proxy = GetProxySetting();
-
+    const WindowSessions sessions(*this, true);
     TRunUpdateAccountSetup setup;
     setup.CancelFlag = &CancelRequested;
     setup.RealMode = !CheckBox10->isChecked();
-    setup.Sessions.Adapters = &adapters;
-    setup.Sessions.Browsers = &browsers;
-    // The developer switch gives every session a browser window of its own.
-    setup.Sessions.Host = CheckBox8->isChecked() ? nullptr : &host;
-    setup.Sessions.Watchdog = [](bool reloading) { ProgramDialogWatchdog().SetEnabled(reloading); };
-    setup.Sessions.Proxy = TSessionProxy{proxy.UseProxy, proxy.Address};
+    setup.Sessions = sessions.Environment();
     setup.ActivityLog = [](const std::string& text) { AddLog(text); };
     setup.DetailLog = [](const std::string& text) { AddDetailLog(text); };
     setup.ShowCancelButton = [this](bool shown) {
