@@ -55,15 +55,17 @@ std::string ExpandPlaceholders(std::string text, const std::string& baseUrl)
 }
 
 // counterTradeIsClose: an opposite order closes positions at this broker, so
-// the adjustment only ever opens (LionFX).
+// the adjustment only ever opens (LionFX). The log-in values carry Visible
+// first (the problem report leaves such lines out); the user types the three
+// shown ones on the account tab, the others stay hidden there.
 std::string BrokerEntry(const std::string& label, const std::string& logOnPath, int unitSize,
                         bool counterTradeIsClose)
 {
     return "    <Account Name=\"" + label + "\">\n"
            "      <Enabled>False</Enabled>\n"
-           "      <UserName Visible=\"False\"></UserName>\n"
-           "      <Password Visible=\"False\"></Password>\n"
-           "      <SubPassword Visible=\"False\"></SubPassword>\n"
+           "      <UserName Visible=\"True\"></UserName>\n"
+           "      <Password Visible=\"True\"></Password>\n"
+           "      <SubPassword Visible=\"True\"></SubPassword>\n"
            "      <NowPassword Visible=\"False\">Password</NowPassword>\n"
            "      <LOU Visible=\"False\">Replace::{LOU:" + logOnPath + "}</LOU>\n"
            "      <AccountBaseCurrency>JPY</AccountBaseCurrency>\n"

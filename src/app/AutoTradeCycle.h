@@ -33,7 +33,8 @@ struct AutoTradeOptions {
     bool wakeUp = false;                   // CheckBox13: also keeps the machine awake
 };
 
-enum class CancelButtonPlace { StartButton, ForceButton }; // over Button7 or Button5
+// Over Button7, Button5, or (for the account log-on test) Button3.
+enum class CancelButtonPlace { StartButton, ForceButton, AddAccountButton };
 
 // The main window as the cycle sees it: the options and the few controls a
 // tick or a button touches. The process-wide flags (VersionChecked,

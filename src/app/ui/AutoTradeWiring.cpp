@@ -169,7 +169,9 @@ void AutoTradeWiring::RearmIdleWatcher()
 
 void AutoTradeWiring::PlaceCancelButton(CancelButtonPlace place)
 {
-    QPushButton* over = place == CancelButtonPlace::ForceButton ? form_.Button5 : form_.Button7;
+    QPushButton* over = place == CancelButtonPlace::ForceButton        ? form_.Button5
+                        : place == CancelButtonPlace::AddAccountButton ? form_.Button3
+                                                                       : form_.Button7;
     QPushButton* cancel = form_.CancelButton;
     if (cancel->parentWidget() != over->parentWidget()) {
         // A new parent hides the button; the trade run decides when it shows.

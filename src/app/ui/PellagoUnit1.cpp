@@ -5,6 +5,7 @@
 #include "app/ProcessLaunch.h"
 #include "app/ProxySetting.h"
 #include "app/ServiceContext.h"
+#include "app/ui/AccountScreensWiring.h"
 #include "app/ui/AutoTradeWiring.h"
 #include "app/ui/MailWiring.h"
 #include "app/ui/HomePcWiring.h"
@@ -42,6 +43,7 @@ TPellagoForm::TPellagoForm(const StartOptions& options, QWidget* parent)
     mail_ = new MailWiring(*this);
     homePc_ = new HomePcWiring(*this, autoTrade_->Power());
     ConnectServiceControls(*this, *autoTrade_);
+    ConnectAccountScreens(*this);
     RunStartUpSequence();
 }
 

@@ -231,6 +231,9 @@ public:
 
     // The broker entries of the fetched template, for a new account.
     void FillBrokerList(const std::vector<std::string>& brokers);
+    // The account screens (AccountScreensWiring.cpp) lean on these two.
+    void StretchLeftTabs();
+    void ApplyVirtualFundsRules();
 
     // A second start asked this one to come to the front.
     void HandOver();
@@ -279,7 +282,6 @@ private:
     void CollectStoredControls();
     int LeftContentWidth() const;
     QRect FullWidth(int y, int height) const;
-    void StretchLeftTabs();
 
     // Start-up (StartUp.cpp).
     void RunStartUpSequence();

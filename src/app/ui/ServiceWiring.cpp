@@ -10,23 +10,19 @@
 #include "app/ui/PellagoUnit1.h"
 #include "app/ui/RadioGroup.h"
 #include "app/ui/TrayIcon.h"
+#include "trading/ui/MessageBoxes.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
 namespace {
 
-bool AskOkCancel(TPellagoForm& form, const std::string& caption, const std::string& text)
+bool AskUnlessHeadless(TPellagoForm& form, const std::string& caption, const std::string& text)
 {
     // Nobody answers a headless program: the question counts as declined.
-    if (form.Headless())
-        return false;
-    const QString shown = QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return QMessageBox::question(&form, QString::fromStdString(caption), shown,
-                                 QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+    return !form.Headless() && AskOkCancel(&form, caption, text);
 }
 
 // Fills in what the window has not provided itself.
@@ -35,7 +31,7 @@ void CompleteServiceHooks(TPellagoForm& form, AutoTradeWiring& autoTrade)
     ServiceHooks hooks = CurrentServiceHooks();
     if (!hooks.askOkCancel)
         hooks.askOkCancel = [&form](const std::string& caption, const std::string& text) {
-            return AskOkCancel(form, caption, text);
+            return AskUnlessHeadless(form, caption, text);
         };
     if (!hooks.leaveTray)
         hooks.leaveTray = [&form] {

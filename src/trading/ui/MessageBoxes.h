@@ -1,0 +1,11 @@
+#pragma once
+// The message boxes of actions a user started: texts as the program words
+// them (lines joined by CR LF), shown modal over the window.
+
+#include <string>
+
+class QWidget;
+
+// OK and Cancel; true for OK.
+bool AskOkCancel(QWidget* parent, const std::string& caption, const std::string& text);
+void ShowMessage(QWidget* parent, const std::string& caption, const std::string& text);
