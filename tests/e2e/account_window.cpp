@@ -1,0 +1,150 @@
+// A new user on the real main window, with clicks and key presses only:
+// from an empty program folder whose service.conf names pellago-sim, the
+// terms are accepted, a LionFX account is added and given its log-in data
+// and a leverage of 2 on every portfolio, its log-in test passes against the
+// simulator, and "自動売買を実行する" brings the simulator's book to the targets.
+// With PELLAGO_SCREENSHOT_DIR set, the three screens are saved there.
+
+#include "app/ProcessLaunch.h"
+#include "app/ProcessState.h"
+#include "app/ui/PellagoLicenseUnit.h"
+#include "app/ui/PellagoUnit1.h"
+#include "base/AkUnit.h"
+#include "support/SimServer.h"
+#include "support/TestSupport.h"
+#include "support/WindowInput.h"
+
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+
+using namespace windowinput;
+using testsupport::SimServer;
+
+namespace {
+
+const std::string kAccount = "window-user";
+
+// USDJPY: 2 of 2 slots long; EURJPY: 1 of 2 short.
+std::string DemoSignal(const DateTime& day)
+{
+    const std::string name = ZeroPad(day.month, 2) + ZeroPad(day.day, 2) + ".xml";
+    return "<PellagoSignal><FileName>" + name + "</FileName><HoldPositionSummary>"
+           "<USDJPY><Breakout UseSystemCount=\"2\" PositionCount=\"2\"/></USDJPY>"
+           "<EURJPY><Breakout UseSystemCount=\"2\" PositionCount=\"-1\"/></EURJPY>"
+           "</HoldPositionSummary><HoldPosition/></PellagoSignal>";
+}
+
+void Snapshot(QWidget& window, const char* name)
+{
+    if (const char* folder = std::getenv("PELLAGO_SCREENSHOT_DIR"))
+        window.grab().save(QString::fromUtf8(folder) + "/" + name);
+}
+
+// The terms window comes up modal; the user reads it and clicks 同意する.
+void AcceptTermsWhenShown(TForm1& terms)
+{
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, &terms] {
+        if (QApplication::activeModalWidget() != &terms)
+            return;
+        QTest::mouseClick(terms.Button1, Qt::LeftButton);
+        poll->deleteLater();
+    });
+    poll->start(50);
+}
+
+// The watchdog that automatic mode starts would revive this test program.
+struct WatchdogEnder {
+    ~WatchdogEnder() { TerminateProcess(WatchdogProcess); }
+};
+
+} // namespace
+
+TEST(AccountWindow, NewUserSetsUpAnAccountAndTradesFromTheWindow)
+{
+    SimServer sim;
+    ASSERT_TRUE(sim.Running());
+    const long long offset = testsupport::MarketOpenOffset();
+    SetClockSource([offset] { return std::chrono::system_clock::now() + std::chrono::seconds(offset); });
+    ASSERT_TRUE(sim.Post("/_control/prices", R"({"moving":false})").ok());
+    ASSERT_TRUE(sim.Post("/_control/service/demo_signal", DemoSignal(Now())).ok());
+    ASSERT_TRUE(sim.CreateAccount(R"({"family":"lionfx","id":")" + kAccount +
+                                  R"(","password":"pw","deposit":1000000})"));
+    testsupport::ScratchDir home;
+    testsupport::WriteFileBytes(home.file("service.conf"),
+                                "web_base = " + sim.Url("") + "\nmail_host = 127.0.0.1\nmail_port = 9\n");
+    SetProgramFolder(home.path());
+    ResetProcessState();
+    SetMessagePump([] { QCoreApplication::processEvents(); }); // as the program's main does
+    WatchdogEnder watchdog;
+
+    TPellagoForm window{StartOptions()};
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    TForm1 terms(&window);
+    AcceptTermsWhenShown(terms);
+    ASSERT_TRUE(SettleTermsAtStart(terms, window));
+    EXPECT_TRUE(std::filesystem::exists(home.file("AutoTrade/Licensed")));
+
+    ClickTab(window.PageControl1, window.TabSheet4);
+    ClickBox(window.CheckBox10); // Demoモードで動作
+    ClickTab(window.PageControl1, window.TabSheet3);
+    ASSERT_EQ(window.ComboBox1->currentText(), QStringLiteral("LionFX"));
+    Click(window.Button3);
+    ClickNode(window.TreeView1, Node(window.TreeView1, 0, QStringLiteral("UserName")));
+    QTest::keyClicks(window.EditXMLValue, QString::fromStdString(kAccount));
+    ClickNode(window.TreeView1, Node(window.TreeView1, 0, QStringLiteral("Password")));
+    QTest::keyClicks(window.EditXMLValue, QStringLiteral("pw"));
+    ClickNode(window.TreeView1, Node(window.TreeView1, 0, QStringLiteral("Enabled")));
+    QTest::keyClick(window.ComboXMLValue, Qt::Key_Up); // 有効
+
+    // Leverage 2 on every row the demo mode offers.
+    ClickTab(window.PageControl1, window.TabSheet2);
+    int rows = 0;
+    for (int group = 0; group < window.TreeView2->topLevelItemCount(); ++group)
+        for (int item = 0; item < window.TreeView2->topLevelItem(group)->childCount(); ++item) {
+            ClickNode(window.TreeView2, window.TreeView2->topLevelItem(group)->child(item));
+            if (window.ValueListEditor1->item(0, 1)->flags() & Qt::ItemIsEditable) {
+                TypeIntoCell(window.ValueListEditor1, 0, 1, QStringLiteral("2"));
+                ++rows;
+            }
+        }
+    EXPECT_EQ(rows, 3);
+
+    ClickTab(window.PageControl1, window.TabSheet3);
+    auto answers = std::make_shared<QStringList>();
+    AnswerBoxes(QMessageBox::Ok, 2, answers);
+    ChooseFromNodeMenu(window.TreeView1, Node(window.TreeView1, 0), window.AccountLoginTest);
+    ASSERT_EQ(answers->size(), 2) << window.Memo1->toPlainText().toStdString();
+    EXPECT_EQ(answers->at(1), QStringLiteral("[成功] ログインテストに成功しました"))
+        << window.Memo1->toPlainText().toStdString();
+
+    ClickTab(window.PageControl1, window.TabSheet1);
+    ASSERT_TRUE(testsupport::WaitUntil([] { return VersionChecked; }, 20000));
+    Click(window.Button7); // 自動売買を実行する
+    const std::map<std::string, int> targets{{"EURJPY", -1}, {"USDJPY", 2}};
+    EXPECT_EQ(sim.NetLots("lionfx", kAccount), targets) << window.Memo1->toPlainText().toStdString();
+
+    Click(window.Button8);
+    ClickTab(window.PageControl1, window.TabSheet3);
+    ClickNode(window.TreeView1, Node(window.TreeView1, 0, QStringLiteral("Password")));
+    Snapshot(window, "account-tab.png");
+    ClickTab(window.PageControl1, window.TabSheet2);
+    ClickNode(window.TreeView2, Node(window.TreeView2, 0, QStringLiteral("Breakout")));
+    Snapshot(window, "portfolio-tab.png");
+    ClickTab(window.PageControl1, window.TabSheet1);
+    Click(window.Button14);
+    ClickTab(window.PageControl2, window.TabSheet8);
+    EXPECT_EQ(window.Label36->text(), QStringLiteral("1000000")); // the balance the run read
+    ClickBox(window.CheckBox23);
+    Snapshot(window, "model-case-tab.png");
+    Click(window.Button15);
+    window.close();
+    SetClockSource({});
+    SetMessagePump({});
+}
