@@ -41,8 +41,10 @@ std::string DemoSignal(const DateTime& day)
 
 void Snapshot(QWidget& window, const char* name)
 {
-    if (const char* folder = std::getenv("PELLAGO_SCREENSHOT_DIR"))
+    if (const char* folder = std::getenv("PELLAGO_SCREENSHOT_DIR")) {
+        QTest::qWait(2000); // the status page beside the screen draws itself
         window.grab().save(QString::fromUtf8(folder) + "/" + name);
+    }
 }
 
 // The terms window comes up modal; the user reads it and clicks 同意する.

@@ -9,13 +9,13 @@
 #include "app/ui/WindowSessions.h"
 #include "base/Log.h"
 #include "documents/AccountDocument.h"
+#include "reporting/ui/StatusPages.h"
 #include "trading/ui/AccountTab.h"
 #include "trading/ui/ModelCaseTab.h"
 #include "trading/ui/PortfolioTab.h"
 
 #include <QCheckBox>
 #include <QPushButton>
-#include <QTimer>
 
 #include <exception>
 
@@ -66,7 +66,7 @@ bool RunLogOnTest(TPellagoForm& form)
 
 void ConnectAccountScreens(TPellagoForm& form)
 {
-    auto refreshPage = [&form] { form.DrawHtmlTimer->start(); };
+    auto refreshPage = [&form] { form.Status().DrawPageOfMainTab(); };
 
     AccountTabControls accountControls{form.TreeView1,     form.EditXMLValue,   form.ComboXMLValue,
                                        form.ComboBox1,     form.Button3,        form.AccountLoginTest,
@@ -82,7 +82,7 @@ void ConnectAccountScreens(TPellagoForm& form)
 
     ModelCaseTabControls modelControls{form.TabSheet8, form.ComboBox3, form.CheckBox29, form.Edit12, form.CheckBox23,
                                        form.Label36,   form.Edit13,    form.Edit15,     form.Edit14, form.CheckBox24};
-    new ModelCaseTab(modelControls, {[&form] { form.ApplyVirtualFundsRules(); }, refreshPage}, &form);
+    new ModelCaseTab(modelControls, {[&form](int account) { form.Status().DrawVirtualFundsPage(account); }}, &form);
 
     for (QPushButton* fetch : {form.Button2, form.Button9})
         QObject::connect(fetch, &QPushButton::clicked, accounts, [] { FetchAccountTemplate(); });

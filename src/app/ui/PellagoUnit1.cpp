@@ -49,6 +49,8 @@ TPellagoForm::TPellagoForm(const StartOptions& options, QWidget* parent)
 
 TPellagoForm::~TPellagoForm()
 {
+    // Also a window that goes without being closed leaves no watchdog behind.
+    EndWatchdog();
     SaveSettingsOnDestroy();
     SetServiceHooks({});
     SetProxySettingProvider({});
@@ -95,14 +97,19 @@ void TPellagoForm::CloseProgram()
 
 void TPellagoForm::closeEvent(QCloseEvent* event)
 {
+    EndWatchdog();
+    homePc_->CloseWakeTimer();
+    event->accept();
+}
+
+void TPellagoForm::EndWatchdog()
+{
     // The watchdog would otherwise bring the program straight back (unless
     // that is what the revival test ends the program for).
     if (WatchdogProcess != 0 && !KeepWatchdogAtExit) {
         TerminateProcess(WatchdogProcess);
         WatchdogProcess = 0;
     }
-    homePc_->CloseWakeTimer();
-    event->accept();
 }
 
 void TPellagoForm::resizeEvent(QResizeEvent* event)

@@ -231,9 +231,8 @@ public:
 
     // The broker entries of the fetched template, for a new account.
     void FillBrokerList(const std::vector<std::string>& brokers);
-    // The account screens (AccountScreensWiring.cpp) lean on these two.
+    // The portfolio tab's leverage editor changed its height (AccountScreensWiring.cpp).
     void StretchLeftTabs();
-    void ApplyVirtualFundsRules();
 
     // A second start asked this one to come to the front.
     void HandOver();
@@ -318,6 +317,7 @@ private:
     void ShowUserMessageBox(const std::string& text);
 
     bool TradeNewestSignal();
+    void EndWatchdog();
 
     StartOptions options_;
     AutoTradeWiring* autoTrade_ = nullptr; // a child object, created before the start-up

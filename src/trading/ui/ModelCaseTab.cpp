@@ -35,7 +35,7 @@ ModelCaseTab::ModelCaseTab(const ModelCaseTabControls& controls, ModelCaseTabHoo
     c_.TabSheet8->installEventFilter(this);
     connect(c_.ComboBox3, &QComboBox::currentIndexChanged, this, [this] {
         if (!filling_)
-            FillForAccount();
+            FillForAccount(true);
     });
     for (QCheckBox* box : {c_.CheckBox29, c_.CheckBox23, c_.CheckBox24})
         connect(box, &QCheckBox::clicked, this, &ModelCaseTab::SaveTab);
@@ -72,10 +72,10 @@ void ModelCaseTab::TabShow()
     if (!anyAccount)
         return;
     c_.ComboBox3->setCurrentIndex(0);
-    FillForAccount();
+    FillForAccount(false);
 }
 
-void ModelCaseTab::FillForAccount()
+void ModelCaseTab::FillForAccount(bool drawPage)
 {
     filling_ = true;
     pugi::xml_document doc;
@@ -93,8 +93,8 @@ void ModelCaseTab::FillForAccount()
         // Whole units, as the two fields beside it count them.
         const long long real = RoundHalfAway(ParseDecimal(view.RealBalance, "Balance"));
         c_.Label36->setText(QString::number(real));
-        hooks_.showModelCasePage();
-        hooks_.applyEnablingRules();
+        if (drawPage)
+            hooks_.showModelCasePage(c_.ComboBox3->currentIndex());
     }
     filling_ = false;
 }
@@ -115,7 +115,7 @@ void ModelCaseTab::VirtualFundsEdited(QLineEdit* edited, QLineEdit* other, int s
     // Setting the text it already holds is no change: the pair settles in one round.
     other->setText(QString::number(value + sign * real));
     SaveTab();
-    hooks_.showModelCasePage();
+    hooks_.showModelCasePage(c_.ComboBox3->currentIndex());
 }
 
 void ModelCaseTab::SaveTab()

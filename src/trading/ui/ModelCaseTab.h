@@ -28,8 +28,9 @@ struct ModelCaseTabControls {
 };
 
 struct ModelCaseTabHooks {
-    std::function<void()> applyEnablingRules; // which fields the three boxes enable
-    std::function<void()> showModelCasePage;  // the selected account's status page
+    // Draws the account's model-case page, which also decides which of the
+    // tab's fields stay usable (the three boxes' rules, a zero balance).
+    std::function<void(int accountIndex)> showModelCasePage;
 };
 
 class ModelCaseTab : public QObject {
@@ -42,7 +43,8 @@ protected:
 
 private:
     void TabShow();
-    void FillForAccount();
+    // drawPage: the page follows (showing the tab draws it on its own).
+    void FillForAccount(bool drawPage);
     void SetControlsEnabled(bool enabled);
     // Edit13 and Edit15 keep each other at a distance of the real balance.
     void VirtualFundsEdited(QLineEdit* edited, QLineEdit* other, int sign);
