@@ -128,6 +128,9 @@ public:
     int RetryLimit = 5;
     // Seconds a page gets in WaitIE; only tests shorten it.
     int WaitTimeoutSeconds = 30;
+    // How long WaitIE gives a click or navigation to start before it reads
+    // the browser; only a browser without an engine behind it does without.
+    int SettleMilliseconds = 700;
     std::string UserName;
     std::string Password;
     std::string SubPassword;

@@ -12,15 +12,13 @@ namespace {
 
 // Broker sites serve their handheld pages to this signature.
 const char* const kHandheldUserAgent = "Mozilla/5.0 (PDA; NF34PPC/1.0; like Gecko) NetFront/3.4";
-// How long a click or navigation gets to start before the wait reads the browser.
-constexpr std::chrono::milliseconds kSettleTime{700};
 constexpr int kPollMs = 300;
 constexpr int kReloadPauseMs = 1000;
 
 using SteadyClock = std::chrono::steady_clock;
 
-void Settle() {
-    const auto end = SteadyClock::now() + kSettleTime;
+void Settle(int milliseconds) {
+    const auto end = SteadyClock::now() + std::chrono::milliseconds(milliseconds);
     while (SteadyClock::now() < end) PumpMessages(0);
 }
 
@@ -73,7 +71,7 @@ bool TTradeApiBase::WaitIE(bool waitForAddressChange) {
         if (!WebBrowser) return false;
         Browser& browser = *WebBrowser;
         DetailLog("start wait");
-        Settle();
+        Settle(SettleMilliseconds);
         DetailLog("start wait ok");
 
         const auto deadline = SteadyClock::now() + std::chrono::seconds(WaitTimeoutSeconds);
