@@ -558,11 +558,18 @@ void PageBrowser::SetValue(ElementHandle element, const std::string& value)
     values_[Index(element)] = value;
 }
 
-bool PageBrowser::Checked(ElementHandle element)
+// A check box's "checked" and an option's "selected": set by the page's
+// markup until the session sets them.
+bool PageBrowser::Flag(ElementHandle element, const char* attribute)
 {
     const size_t index = Index(element);
     auto it = checked_.find(index);
-    return it != checked_.end() ? it->second : nodes_[index].attributes.count("checked") > 0;
+    return it != checked_.end() ? it->second : nodes_[index].attributes.count(attribute) > 0;
+}
+
+bool PageBrowser::Checked(ElementHandle element)
+{
+    return Flag(element, "checked");
 }
 
 void PageBrowser::SetChecked(ElementHandle element, bool checked)
@@ -572,9 +579,7 @@ void PageBrowser::SetChecked(ElementHandle element, bool checked)
 
 bool PageBrowser::Selected(ElementHandle element)
 {
-    const size_t index = Index(element);
-    auto it = checked_.find(index);
-    return it != checked_.end() ? it->second : nodes_[index].attributes.count("selected") > 0;
+    return Flag(element, "selected");
 }
 
 void PageBrowser::SetSelected(ElementHandle element, bool selected)

@@ -93,6 +93,7 @@ private:
     std::vector<ElementHandle> Matching(size_t scope, const std::string& tag);
     std::string Resolve(const std::string& reference) const;
     ElementHandle FormOf(ElementHandle element);
+    bool Flag(ElementHandle element, const char* attribute);
 
     PageFeed& feed_;
     BrowserEvents events_;
