@@ -13,6 +13,8 @@ namespace {
 
 // Executions kept per account: enough to inspect a run, bounded for the file.
 constexpr size_t kExecutionsKept = 2000;
+// Margin the sites ask for an open position: 4 % of its value (leverage 25).
+constexpr double kMarginRate = 0.04;
 
 long long SystemSeconds()
 {
@@ -124,6 +126,24 @@ bool Broker::CheckPassword(const std::string& family, const std::string& id, con
     return it != accounts_.end() && it->second.password == password;
 }
 
+void Broker::ExpirePassword(const std::string& family, const std::string& id)
+{
+    std::lock_guard lock(mutex_);
+    Find(family, id).passwordExpired = true;
+    Changed();
+}
+
+void Broker::ChangePassword(const std::string& family, const std::string& id, const std::string& password)
+{
+    std::lock_guard lock(mutex_);
+    Account& account = Find(family, id);
+    if (password.empty() || password == account.password)
+        throw BrokerError(BrokerError::Kind::Invalid, "the new password must differ from the one in force");
+    account.password = password;
+    account.passwordExpired = false;
+    Changed();
+}
+
 double Broker::RateOf(const std::string& pair) const
 {
     auto rate = prices_.Get(pair);
@@ -151,13 +171,20 @@ Figures Broker::FiguresOf(const std::string& family, const std::string& id) cons
     std::lock_guard lock(mutex_);
     const Account& account = Find(family, id);
     double open = 0;
-    for (const Position& position : account.positions)
-        if (auto rate = prices_.Get(position.pair))
-            open += ProfitOf(account, position, position.lots, *rate);
+    double margin = 0;
+    for (const Position& position : account.positions) {
+        auto rate = prices_.Get(position.pair);
+        if (!rate)
+            continue;
+        open += ProfitOf(account, position, position.lots, *rate);
+        double value = static_cast<double>(position.lots) * account.unitSize * *rate;
+        margin += prices_.Convert(value, position.pair.substr(3), account.currency).value_or(0) * kMarginRate;
+    }
     Figures figures;
     figures.deposit = account.deposit;
     figures.unrealized = RoundMoney(account, open);
     figures.valuation = RoundMoney(account, account.deposit + open);
+    figures.margin = RoundMoney(account, margin);
     return figures;
 }
 

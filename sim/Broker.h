@@ -44,6 +44,11 @@ public:
     Account GetAccount(const std::string& family, const std::string& id) const;
     std::vector<Account> Accounts() const;
     bool CheckPassword(const std::string& family, const std::string& id, const std::string& password) const;
+    // From now on a log-on must first change the password.
+    void ExpirePassword(const std::string& family, const std::string& id);
+    // Installs a new password and ends its expiry. Raises Invalid for an empty
+    // password or the one in force.
+    void ChangePassword(const std::string& family, const std::string& id, const std::string& password);
 
     Figures FiguresOf(const std::string& family, const std::string& id) const;
     // Net lots per pair (positive long), only pairs with a non-zero net.

@@ -106,6 +106,7 @@ Json FiguresToJson(const Figures& figures)
     json.Set("deposit", figures.deposit);
     json.Set("unrealized", figures.unrealized);
     json.Set("valuation", figures.valuation);
+    json.Set("margin", figures.margin);
     return json;
 }
 
@@ -124,6 +125,7 @@ Json AccountToJson(const Account& account, bool withHistory)
     json.Set("ticketStyle", TicketStyleText(account.ticketStyle));
     json.Set("oneTimeConfirmations", account.oneTimeConfirmations);
     json.Set("executionCount", account.executionCount);
+    json.Set("passwordExpired", account.passwordExpired);
     Json positions = Json::MakeArray();
     for (const Position& position : account.positions)
         positions.Push(PositionToJson(position));
@@ -150,6 +152,7 @@ Account AccountFromJson(const Json& json, const FamilyRules& defaults, bool with
     account.counterTradeCloses = json.GetBool("counterTradeCloses", defaults.counterTradeCloses);
     account.ticketStyle = TicketStyleFromText(json.GetString("ticketStyle"), defaults.ticketStyle);
     account.oneTimeConfirmations = json.GetBool("oneTimeConfirmations", false);
+    account.passwordExpired = json.GetBool("passwordExpired", false);
     if (account.family.empty() || account.id.empty())
         throw BrokerError(BrokerError::Kind::Invalid, "an account needs a family and an id");
     if (account.unitSize <= 0 || !std::isfinite(account.deposit) || account.deposit < 0)

@@ -58,16 +58,20 @@ struct Account {
     // Each confirmation page takes one submit only (one-time tokens). Off, a
     // re-sent confirmation executes again, as at brokers without such tokens.
     bool oneTimeConfirmations = false;
+    // The next log-on must change the password before it gets in.
+    bool passwordExpired = false;
     std::vector<Position> positions;
     std::vector<Execution> executions; // newest last, bounded
     long long executionCount = 0;      // every execution ever, not bounded
 };
 
-// The figures a site shows: cash, open profit or loss, and their sum.
+// The figures a site shows: cash, open profit or loss, their sum, and the
+// margin the open positions tie up.
 struct Figures {
     double deposit = 0;
     double unrealized = 0;
     double valuation = 0;
+    double margin = 0;
 };
 
 // A position to put into an account directly (control API, scenarios).

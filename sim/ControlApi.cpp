@@ -117,6 +117,10 @@ void RegisterAccountRoutes(httplib::Server& server, SimContext& context)
         json.Set("expired", context.sessions.ExpireAccount(Family(req), Id(req)));
         SendJson(res, json);
     }));
+    server.Post(account + "/expire-password", Guarded([&context](const auto& req, auto& res) {
+        context.broker.ExpirePassword(Family(req), Id(req));
+        SendJson(res, AccountView(context, context.broker.GetAccount(Family(req), Id(req))));
+    }));
 }
 
 void RegisterMarketRoutes(httplib::Server& server, SimContext& context)

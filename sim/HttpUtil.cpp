@@ -59,4 +59,12 @@ std::string FieldValue(const httplib::Request& req, const std::string& name)
     return DecodeExternalText(req.get_param_value(name));
 }
 
+std::vector<std::string> FieldValues(const httplib::Request& req, const std::string& name)
+{
+    std::vector<std::string> values;
+    for (size_t i = 0; i < req.get_param_value_count(name); ++i)
+        values.push_back(DecodeExternalText(req.get_param_value(name, i)));
+    return values;
+}
+
 } // namespace sim

@@ -7,6 +7,7 @@
 #include <httplib.h>
 
 #include <string>
+#include <vector>
 
 namespace sim {
 
@@ -20,5 +21,7 @@ Json JsonBody(const httplib::Request& req);
 std::string CookieValue(const httplib::Request& req, const std::string& name);
 // A form or query field as UTF-8 (pages in Shift_JIS post CP932 bytes).
 std::string FieldValue(const httplib::Request& req, const std::string& name);
+// Every value of a field that a form sends several times, in form order.
+std::vector<std::string> FieldValues(const httplib::Request& req, const std::string& name);
 
 } // namespace sim

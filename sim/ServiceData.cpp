@@ -125,6 +125,9 @@ std::string BuiltInTemplateBase()
            "  </Portfolio>\n"
            "  <Accounts>\n" +
            BrokerEntry("LionFX", "/lionfx/Login.do", 10000, true) +
+           BrokerEntry("外為オンライン", "/ocbc/Login.do", 10000, false) +
+           BrokerEntry("FXブロードネット", "/ocbc/Login.do", 10000, false) +
+           BrokerEntry("コスモ", "/cosmo/Login.do", 10000, false) +
            "  </Accounts>\n"
            "</AccountTemplate>\n";
 }

@@ -3,7 +3,9 @@
 // on the one server; the control API lives under /_control/.
 
 #include "ControlApi.h"
+#include "CosmoSite.h"
 #include "LionFxSite.h"
+#include "OcbcSite.h"
 #include "ServiceHost.h"
 #include "SimContext.h"
 #include "SimOptions.h"
@@ -41,6 +43,8 @@ void RegisterSites(httplib::Server& server, sim::SimContext& context)
 {
     sim::RegisterControlApi(server, context);
     sim::RegisterLionFx(server, context);
+    sim::RegisterOcbc(server, context);
+    sim::RegisterCosmo(server, context);
     sim::RegisterServiceHost(server);
 }
 

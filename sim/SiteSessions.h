@@ -1,0 +1,62 @@
+#pragma once
+// What the broker site families do alike around their pages: the session
+// cookie, the account behind a request, the family's counters, the faults
+// on order in front of every page, and the order fault that ends a session
+// under an order.
+
+#include "SimContext.h"
+
+#include <httplib.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace sim {
+
+// A request of a logged-on user: the account id and the live session.
+struct Visitor {
+    std::string account;
+    std::string token;
+};
+
+using PageHandler = std::function<void(const httplib::Request&, httplib::Response&)>;
+using SessionPageHandler = std::function<void(const Visitor&, const httplib::Request&, httplib::Response&)>;
+// Answers a request the broker refused (no such position, pair or account).
+using RefusalHandler = std::function<void(httplib::Response&, const std::string& reason)>;
+
+class SiteSessions {
+public:
+    // sessionEnded answers a page asked for without a live session.
+    SiteSessions(SimContext& context, std::string family, PageHandler sessionEnded, RefusalHandler refused);
+
+    const std::string& Family() const { return family_; }
+    // A page anyone may ask for (log-on, log-off).
+    httplib::Server::Handler Page(PageHandler page) const;
+    // A page of a logged-on user.
+    httplib::Server::Handler InSession(SessionPageHandler page) const;
+
+    // Opens a session for the account and sets its cookie on the answer.
+    void Open(const std::string& account, httplib::Response& res) const;
+    void Close(const httplib::Request& req) const;
+    // Counts an event of the family: "orders" counts "orders/<family>".
+    void Count(const std::string& what) const;
+    // What becomes of an order as it arrives. An "expireSession" fault ends
+    // the session under it: the answer is then the family's page for an
+    // ended session, and the order goes through only if the fault says so.
+    struct OrderFate {
+        bool execute = true;
+        bool sessionEnded = false;
+    };
+    OrderFate FateOfOrder(const Visitor& visitor, const httplib::Request& req, httplib::Response& res) const;
+
+private:
+    std::optional<Visitor> VisitorOf(const httplib::Request& req) const;
+
+    SimContext& context_;
+    std::string family_;
+    PageHandler sessionEnded_;
+    RefusalHandler refused_;
+};
+
+} // namespace sim
