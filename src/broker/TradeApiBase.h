@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 using SessionLog = std::function<void(const std::string& text)>;
 // Told true before and false after the automatic reload of an error page.
@@ -168,6 +169,24 @@ protected:
     bool ReloadErrorPage(bool waitForAddressChange);
     bool NavigateAndWait(const std::string& address, const std::string& logName);
     bool FollowFoundLink(ElementHandle anchor, const std::string& foundMessage);
+    // Clicks the first anchor that matches and waits for the page; what the
+    // detail log calls the link is `description`.
+    bool ClickMatchingLink(const std::string& description, const std::function<bool(ElementHandle)>& matches);
+
+    // Page helpers of the adapters, in TradeApiBasePage.cpp. They raise
+    // BrowserError when the page lacks what they look for.
+    ElementHandle FirstForm();
+    ElementHandle FormField(ElementHandle form, const std::string& name);
+    // The first element named `name` (by name or id) whose value is `value`,
+    // case ignored: a radio button or check box to pick.
+    ElementHandle NamedWithValue(const std::string& name, const std::string& value);
+    // Selects the first option of the list `name` whose value is `value`.
+    void SelectOption(const std::string& name, const std::string& value);
+    // The body's source, line by line.
+    std::vector<std::string> BodyLines();
+    // An operation ended on an error it did not expect: says so in the log
+    // and keeps the page in the detail log.
+    void LogUnexpectedError();
 
     std::unique_ptr<Browser> WebBrowser;
     BrowserFactory* Browsers = nullptr;

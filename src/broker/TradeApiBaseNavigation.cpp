@@ -239,28 +239,32 @@ bool TTradeApiBase::ClickLinkByAccessKey(int key) {
     return false;
 }
 
-bool TTradeApiBase::ClickLink(const std::string& text, const std::string& target, bool targetBySegment,
-                              bool textExact, bool targetExact) {
-    DetailLog(text + " & " + target + " へ移動");
+bool TTradeApiBase::ClickMatchingLink(const std::string& description,
+                                     const std::function<bool(ElementHandle)>& matches) {
+    DetailLog(description + " へ移動");
     try {
         if (WebBrowser) {
-            Browser& browser = *WebBrowser;
-            const ElementHandle anchor = FindAnchor(browser, [&](ElementHandle a) {
-                if (!text.empty() && !Matches(browser.InnerHtml(a), text, textExact)) return false;
-                if (target.empty()) return true;
-                const std::string href = browser.Href(a);
-                return Matches(targetBySegment ? LastSegment(href) : href, target, targetExact);
-            });
+            const ElementHandle anchor = FindAnchor(*WebBrowser, matches);
             if (anchor >= 0) {
-                browser.Click(anchor);
+                WebBrowser->Click(anchor);
                 return WaitIE(true);
             }
         }
     } catch (...) {
         return false;
     }
-    DetailLog(text + " & " + target + " への移動に失敗しました");
+    DetailLog(description + " への移動に失敗しました");
     return false;
+}
+
+bool TTradeApiBase::ClickLink(const std::string& text, const std::string& target, bool targetBySegment,
+                              bool textExact, bool targetExact) {
+    return ClickMatchingLink(text + " & " + target, [&](ElementHandle a) {
+        if (!text.empty() && !Matches(WebBrowser->InnerHtml(a), text, textExact)) return false;
+        if (target.empty()) return true;
+        const std::string href = WebBrowser->Href(a);
+        return Matches(targetBySegment ? LastSegment(href) : href, target, targetExact);
+    });
 }
 
 void TTradeApiBase::BrowserDownloadBegin() { DetailLog("[DownloadBegin]"); }

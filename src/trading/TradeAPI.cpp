@@ -100,6 +100,11 @@ TTradeAPI::AccountResult TTradeAPI::UpdateOneAccount(pugi::xml_node account,
         return AccountResult::Ok;
     }
 
+    if (SelectBrokerFamily(name) == TBrokerFamily::None)
+        AddTradeLog("[" + name + "] 口座名「" + name +
+                    "」から証券会社を判別できません。口座名には 外為オンライン、FXブロードネット、LionFX、コスモ "
+                    "のいずれかを含めてください");
+
     bool accountOk = false;
     for (int k = 1; k <= kAttempts && !accountOk; ++k) {
         // Read at every attempt: a password rotated by an earlier attempt is

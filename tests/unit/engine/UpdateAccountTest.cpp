@@ -59,6 +59,7 @@ TEST_P(UnselectedBroker, MakesFourEmptyAttemptsAndFails) {
     for (int k = 1; k <= 4; ++k)
         EXPECT_TRUE(r.log.Has("[SBI証券] SBI証券を立ち上げます(" + std::to_string(k) + "回目)"));
     EXPECT_EQ(r.Count("を立ち上げます"), 4);
+    EXPECT_EQ(r.Count("[SBI証券] 口座名「SBI証券」から証券会社を判別できません。"), 1);
     EXPECT_EQ(r.Count("リトライします"), 0);
     EXPECT_EQ(r.Count("[SBI証券] [重要] Error! SBI証券の処理は3回リトライしましたがポジションの調整が完了できませんでした。"),
               GetParam() == TUpdateMode::Trade ? 1 : 0);
