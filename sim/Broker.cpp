@@ -23,16 +23,6 @@ long long SystemSeconds()
         .count();
 }
 
-std::string LocalTimeText(long long seconds)
-{
-    std::time_t time = static_cast<std::time_t>(seconds);
-    std::tm local{};
-    localtime_r(&time, &local);
-    char buffer[32];
-    std::strftime(buffer, sizeof buffer, "%Y/%m/%d %H:%M:%S", &local);
-    return buffer;
-}
-
 std::string RequirePair(const std::string& text)
 {
     auto pair = PriceBoard::NormalizePair(text);
@@ -48,6 +38,16 @@ void RequireLots(int lots)
 }
 
 } // namespace
+
+std::string LocalTimeText(long long seconds)
+{
+    std::time_t time = static_cast<std::time_t>(seconds);
+    std::tm local{};
+    localtime_r(&time, &local);
+    char buffer[32];
+    std::strftime(buffer, sizeof buffer, "%Y/%m/%d %H:%M:%S", &local);
+    return buffer;
+}
 
 Broker::Broker(Clock clock) : clock_(clock ? std::move(clock) : Clock(SystemSeconds)) {}
 

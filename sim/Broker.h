@@ -17,6 +17,10 @@
 
 namespace sim {
 
+// "2024/05/01 10:00:00": seconds since the epoch in local time, as the
+// sites write execution times.
+std::string LocalTimeText(long long seconds);
+
 // What one order did: the positions it closed (wholly or in part) and the
 // position it opened with what was left, if anything.
 struct OrderResult {

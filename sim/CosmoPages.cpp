@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 
 namespace sim::cosmo {
 
@@ -77,20 +76,10 @@ std::string ConditionFields()
            Radio("expirationType", "GTC", "無期限", true) + "</p>\n";
 }
 
-std::string TimeText(long long seconds)
-{
-    std::time_t time = static_cast<std::time_t>(seconds);
-    std::tm local{};
-    localtime_r(&time, &local);
-    char buffer[32];
-    std::strftime(buffer, sizeof buffer, "%Y/%m/%d %H:%M:%S", &local);
-    return buffer;
-}
-
 std::string PositionCells(const Position& position, const std::string& amountField, double rate)
 {
     return Cell(std::to_string(position.id)) + Cell(E(PairName(position.pair))) + Cell(SideName(position.buy)) +
-           Cell(std::to_string(position.lots)) + Cell(amountField) + Cell(TimeText(position.openedAt)) +
+           Cell(std::to_string(position.lots)) + Cell(amountField) + Cell(LocalTimeText(position.openedAt)) +
            Cell(Rate(position.pair, position.rate)) + Cell(Rate(position.pair, rate));
 }
 

@@ -5,7 +5,6 @@
 #include "SiteSessions.h"
 
 #include <algorithm>
-#include <charconv>
 #include <ctime>
 #include <memory>
 
@@ -17,15 +16,6 @@ using namespace cosmo;
 
 // The largest order the site takes in one go.
 constexpr int kMaxOrderLots = 500;
-
-std::optional<int> WholeNumber(const std::string& text)
-{
-    int value = 0;
-    auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
 
 void Send(httplib::Response& res, const std::string& html)
 {
@@ -131,15 +121,11 @@ void CosmoSite::LoginAction(const httplib::Request& req, httplib::Response& res)
         Send(res, LoginPage("ログインIDまたはパスワードに誤りがあります。"));
         return;
     }
-    desk_.Count("logonsAccepted");
-    desk_.Open(id, res);
-    SetNoStore(res);
-    res.set_redirect(std::string("/") + kCosmoFamily + "/Home.do", 302);
+    desk_.Admit(id, "Home.do", res);
 }
 
 void CosmoSite::Logout(const httplib::Request& req, httplib::Response& res)
 {
-    desk_.Count("logoffs");
     desk_.Close(req);
     Send(res, LogoutPage());
 }
@@ -170,10 +156,10 @@ void CosmoSite::ContractList(const Visitor& visitor, const httplib::Request& req
     for (const Position& position : context_.broker.GetAccount(kCosmoFamily, visitor.account).positions)
         if (view.pairFilter.empty() || position.pair == view.pairFilter)
             view.positions.push_back(position);
-    auto size = WholeNumber(FieldValue(req, "pageSize"));
+    auto size = ParseWhole(FieldValue(req, "pageSize"));
     if (size && std::find(std::begin(kPageSizes), std::end(kPageSizes), *size) != std::end(kPageSizes))
         view.pageSize = *size;
-    view.page = WholeNumber(FieldValue(req, "page")).value_or(1);
+    view.page = ParseWhole(FieldValue(req, "page")).value_or(1);
     Send(res, ContractListPage(view));
 }
 
@@ -202,7 +188,7 @@ void CosmoSite::ForwardClose(const Visitor& visitor, const httplib::Request& req
         return;
     }
     auto position = FindPosition(visitor.account, ids[entered[0]]);
-    auto lots = WholeNumber(amounts[entered[0]]);
+    auto lots = ParseWhole(amounts[entered[0]]);
     if (!position) {
         Send(res, ErrorPage("指定の建玉は既に決済されています。"));
         return;
@@ -218,7 +204,7 @@ std::optional<OrderTicket> CosmoSite::CloseOf(const Visitor& visitor, const http
                                              httplib::Response& res, Position& position)
 {
     auto found = FindPosition(visitor.account, FieldValue(req, "contractId"));
-    auto lots = WholeNumber(FieldValue(req, "closeOrderAmount"));
+    auto lots = ParseWhole(FieldValue(req, "closeOrderAmount"));
     if (!found || !lots || *lots < 1 || *lots > found->lots) {
         Send(res, ErrorPage("指定の建玉は既に決済されているか、決済数量が建玉数量を超えています。"));
         return std::nullopt;
@@ -251,13 +237,11 @@ void CosmoSite::ExecuteClose(const Visitor& visitor, const httplib::Request& req
     auto close = CloseOf(visitor, req, res, position);
     if (!close)
         return;
-    auto fate = desk_.FateOfOrder(visitor, req, res);
-    if (!fate.execute)
-        return;
-    desk_.Count("closes");
-    Execution execution = context_.broker.ClosePosition(kCosmoFamily, visitor.account, position.id, close->lots);
-    if (!fate.sessionEnded)
-        Send(res, CloseDonePage(execution));
+    desk_.Execute(visitor, req, res, "closes", [&](bool answer) {
+        Execution execution = context_.broker.ClosePosition(kCosmoFamily, visitor.account, position.id, close->lots);
+        if (answer)
+            Send(res, CloseDonePage(execution));
+    });
 }
 
 void CosmoSite::NewOrder(httplib::Response& res)
@@ -270,7 +254,7 @@ std::optional<OrderTicket> CosmoSite::OrderOf(const httplib::Request& req, httpl
     OrderTicket order;
     order.pair = PairOfProduct(FieldValue(req, "productId"));
     std::string side = FieldValue(req, "buySellType");
-    auto lots = WholeNumber(FieldValue(req, "orderAmount"));
+    auto lots = ParseWhole(FieldValue(req, "orderAmount"));
     order.orderType = FieldValue(req, "orderType");
     order.expirationType = FieldValue(req, "expirationType");
     std::string refusal;
@@ -302,27 +286,19 @@ void CosmoSite::ExecuteOrder(const Visitor& visitor, const httplib::Request& req
     auto order = OrderOf(req, res);
     if (!order)
         return;
-    auto fate = desk_.FateOfOrder(visitor, req, res);
-    if (!fate.execute)
-        return;
-    desk_.Count("orders");
-    OrderResult result = context_.broker.PlaceOrder(kCosmoFamily, visitor.account, order->pair, order->buy, order->lots);
-    if (!fate.sessionEnded)
-        Send(res, OrderDonePage(result));
+    desk_.Execute(visitor, req, res, "orders", [&](bool answer) {
+        OrderResult result =
+            context_.broker.PlaceOrder(kCosmoFamily, visitor.account, order->pair, order->buy, order->lots);
+        if (answer)
+            Send(res, OrderDonePage(result));
+    });
 }
 
 } // namespace
 
 void RegisterCosmo(httplib::Server& server, SimContext& context)
 {
-    FamilyRules rules;
-    rules.counterTradeCloses = false;
-    rules.ticketStyle = TicketStyle::OrderNumber;
-    rules.unitSize = 10000;
-    rules.currency = "JPY";
-    context.broker.DefineFamily(kCosmoFamily, rules);
-    auto site = std::make_shared<CosmoSite>(context);
-    site->Register(server, site);
+    AddSite<CosmoSite>(server, context, kCosmoFamily, SideBySideRules());
 }
 
 } // namespace sim

@@ -2,6 +2,8 @@
 
 #include "base/TextCodec.h"
 
+#include <charconv>
+
 namespace sim {
 
 void SetNoStore(httplib::Response& res)
@@ -57,6 +59,15 @@ std::string CookieValue(const httplib::Request& req, const std::string& name)
 std::string FieldValue(const httplib::Request& req, const std::string& name)
 {
     return DecodeExternalText(req.get_param_value(name));
+}
+
+std::optional<int> ParseWhole(const std::string& text)
+{
+    int value = 0;
+    auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size())
+        return std::nullopt;
+    return value;
 }
 
 std::vector<std::string> FieldValues(const httplib::Request& req, const std::string& name)

@@ -6,6 +6,7 @@
 
 #include <httplib.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ Json JsonBody(const httplib::Request& req);
 std::string CookieValue(const httplib::Request& req, const std::string& name);
 // A form or query field as UTF-8 (pages in Shift_JIS post CP932 bytes).
 std::string FieldValue(const httplib::Request& req, const std::string& name);
+// A whole number as a form field holds it; nothing for anything else.
+std::optional<int> ParseWhole(const std::string& text);
 // Every value of a field that a form sends several times, in form order.
 std::vector<std::string> FieldValues(const httplib::Request& req, const std::string& name);
 

@@ -5,7 +5,6 @@
 #include "OcbcPages.h"
 #include "SiteSessions.h"
 
-#include <charconv>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -21,15 +20,6 @@ using namespace ocbc;
 constexpr int kMaxOrderLots = 1000;
 constexpr int kMaxSlippage = 999;
 
-std::optional<int> WholeNumber(const std::string& text)
-{
-    int value = 0;
-    auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
-
 std::string NewKey()
 {
     static thread_local std::mt19937_64 random{std::random_device{}()};
@@ -41,13 +31,17 @@ void Send(httplib::Response& res, const Page& page)
     SendShiftJisPage(res, page.title, page.body);
 }
 
-// An empty slippage means the site's own; anything else must be whole pips.
-bool SlippageAccepted(const std::string& text)
+// Why an order or a close form is refused; empty when it is accepted. An
+// empty slippage means the site's own; anything else must be whole pips.
+std::string Refusal(const std::string& lotsCaption, const std::optional<int>& lots, int maxLots,
+                    const std::string& slippage)
 {
-    if (text.empty())
-        return true;
-    auto pips = WholeNumber(text);
-    return pips && *pips >= 0 && *pips <= kMaxSlippage;
+    if (!lots || *lots < 1 || *lots > maxLots)
+        return lotsCaption + "は1から" + std::to_string(maxLots) + "までで入力してください。";
+    auto pips = ParseWhole(slippage);
+    if (!slippage.empty() && (!pips || *pips < 0 || *pips > kMaxSlippage))
+        return "許容ｽﾘｯﾌﾟは0から" + std::to_string(kMaxSlippage) + "までで入力してください。";
+    return "";
 }
 
 class OcbcSite {
@@ -139,15 +133,11 @@ void OcbcSite::LoginAction(const httplib::Request& req, httplib::Response& res)
         Send(res, PasswordExpiredPage(key));
         return;
     }
-    desk_.Count("logonsAccepted");
-    desk_.Open(id, res);
-    SetNoStore(res);
-    res.set_redirect(std::string("/") + kOcbcFamily + "/Menu.do", 302);
+    desk_.Admit(id, "Menu.do", res);
 }
 
 void OcbcSite::Logout(const httplib::Request& req, httplib::Response& res)
 {
-    desk_.Count("logoffs");
     desk_.Close(req);
     Send(res, LogoutPage());
 }
@@ -231,26 +221,19 @@ void OcbcSite::OrderAction(const Visitor& visitor, const httplib::Request& req, 
 {
     std::string pair = FieldValue(req, "pair");
     std::string side = FieldValue(req, "baibaiKubun");
-    auto lots = WholeNumber(FieldValue(req, "suuryou"));
-    if (!context_.broker.Price(pair) || (side != kBuy && side != kSell)) {
-        Send(res, NoticePage("売買区分を選択してください。"));
+    auto lots = ParseWhole(FieldValue(req, "suuryou"));
+    std::string refusal = Refusal("数量", lots, kMaxOrderLots, FieldValue(req, "kyoyouSlip"));
+    if (!context_.broker.Price(pair) || (side != kBuy && side != kSell))
+        refusal = "売買区分を選択してください。";
+    if (!refusal.empty()) {
+        Send(res, NoticePage(refusal));
         return;
     }
-    if (!lots || *lots < 1 || *lots > kMaxOrderLots) {
-        Send(res, NoticePage("数量は1から" + std::to_string(kMaxOrderLots) + "までで入力してください。"));
-        return;
-    }
-    if (!SlippageAccepted(FieldValue(req, "kyoyouSlip"))) {
-        Send(res, NoticePage("許容ｽﾘｯﾌﾟは0から" + std::to_string(kMaxSlippage) + "までで入力してください。"));
-        return;
-    }
-    auto fate = desk_.FateOfOrder(visitor, req, res);
-    if (!fate.execute)
-        return;
-    desk_.Count("orders");
-    OrderResult result = context_.broker.PlaceOrder(kOcbcFamily, visitor.account, pair, side == kBuy, *lots);
-    if (!fate.sessionEnded)
-        Send(res, OrderDonePage(result));
+    desk_.Execute(visitor, req, res, "orders", [&](bool answer) {
+        OrderResult result = context_.broker.PlaceOrder(kOcbcFamily, visitor.account, pair, side == kBuy, *lots);
+        if (answer)
+            Send(res, OrderDonePage(result));
+    });
 }
 
 void OcbcSite::SettlementList(const Visitor& visitor, httplib::Response& res)
@@ -277,22 +260,17 @@ void OcbcSite::CloseAction(const Visitor& visitor, const httplib::Request& req, 
         Send(res, NoticePage("指定の建玉は存在しません。"));
         return;
     }
-    auto lots = WholeNumber(FieldValue(req, "suuryou"));
-    if (!lots || *lots < 1 || *lots > position->lots) {
-        Send(res, NoticePage("決済数量は1から" + std::to_string(position->lots) + "までで入力してください。"));
+    auto lots = ParseWhole(FieldValue(req, "suuryou"));
+    std::string refusal = Refusal("決済数量", lots, position->lots, FieldValue(req, "kyoyouSlip"));
+    if (!refusal.empty()) {
+        Send(res, NoticePage(refusal));
         return;
     }
-    if (!SlippageAccepted(FieldValue(req, "kyoyouSlip"))) {
-        Send(res, NoticePage("許容ｽﾘｯﾌﾟは0から" + std::to_string(kMaxSlippage) + "までで入力してください。"));
-        return;
-    }
-    auto fate = desk_.FateOfOrder(visitor, req, res);
-    if (!fate.execute)
-        return;
-    desk_.Count("closes");
-    Execution execution = context_.broker.ClosePosition(kOcbcFamily, visitor.account, position->id, *lots);
-    if (!fate.sessionEnded)
-        Send(res, CloseDonePage(execution));
+    desk_.Execute(visitor, req, res, "closes", [&](bool answer) {
+        Execution execution = context_.broker.ClosePosition(kOcbcFamily, visitor.account, position->id, *lots);
+        if (answer)
+            Send(res, CloseDonePage(execution));
+    });
 }
 
 std::optional<Position> OcbcSite::FindPosition(const std::string& account, const std::string& number) const
@@ -325,14 +303,7 @@ void OcbcSite::KeepChange(const std::string& key, const Change& change)
 
 void RegisterOcbc(httplib::Server& server, SimContext& context)
 {
-    FamilyRules rules;
-    rules.counterTradeCloses = false;
-    rules.ticketStyle = TicketStyle::OrderNumber;
-    rules.unitSize = 10000;
-    rules.currency = "JPY";
-    context.broker.DefineFamily(kOcbcFamily, rules);
-    auto site = std::make_shared<OcbcSite>(context);
-    site->Register(server, site);
+    AddSite<OcbcSite>(server, context, kOcbcFamily, SideBySideRules());
 }
 
 } // namespace sim

@@ -50,14 +50,18 @@ std::optional<Visitor> SiteSessions::VisitorOf(const httplib::Request& req) cons
     return Visitor{*account, token};
 }
 
-void SiteSessions::Open(const std::string& account, httplib::Response& res) const
+void SiteSessions::Admit(const std::string& account, const std::string& landing, httplib::Response& res) const
 {
+    Count("logonsAccepted");
     std::string token = context_.sessions.Open(family_, account);
     res.set_header("Set-Cookie", std::string(kCookie) + "=" + token + "; Path=/" + family_ + "; HttpOnly");
+    SetNoStore(res);
+    res.set_redirect("/" + family_ + "/" + landing, 302);
 }
 
 void SiteSessions::Close(const httplib::Request& req) const
 {
+    Count("logoffs");
     context_.sessions.Close(CookieValue(req, kCookie));
 }
 
@@ -66,15 +70,27 @@ void SiteSessions::Count(const std::string& what) const
     context_.counters.Add(what + "/" + family_);
 }
 
-SiteSessions::OrderFate SiteSessions::FateOfOrder(const Visitor& visitor, const httplib::Request& req,
-                                                  httplib::Response& res) const
+void SiteSessions::Execute(const Visitor& visitor, const httplib::Request& req, httplib::Response& res,
+                           const std::string& what, const std::function<void(bool answer)>& trade) const
 {
-    auto fault = context_.faults.TakeOrderFault(family_, visitor.account);
-    if (!fault)
-        return {};
-    context_.sessions.Close(visitor.token);
-    sessionEnded_(req, res);
-    return {fault->execute, true};
+    bool answer = true;
+    if (auto fault = context_.faults.TakeOrderFault(family_, visitor.account)) {
+        context_.sessions.Close(visitor.token);
+        sessionEnded_(req, res);
+        if (!fault->execute)
+            return;
+        answer = false;
+    }
+    Count(what);
+    trade(answer);
+}
+
+FamilyRules SideBySideRules()
+{
+    FamilyRules rules;
+    rules.counterTradeCloses = false;
+    rules.ticketStyle = TicketStyle::OrderNumber;
+    return rules;
 }
 
 } // namespace sim

@@ -9,6 +9,7 @@
 #include <httplib.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -36,19 +37,20 @@ public:
     // A page of a logged-on user.
     httplib::Server::Handler InSession(SessionPageHandler page) const;
 
-    // Opens a session for the account and sets its cookie on the answer.
-    void Open(const std::string& account, httplib::Response& res) const;
+    // A log-on accepted: opens a session for the account, sets its cookie
+    // on the answer and sends the user on to the site's page `landing`.
+    void Admit(const std::string& account, const std::string& landing, httplib::Response& res) const;
+    // Ends the request's session (log-off).
     void Close(const httplib::Request& req) const;
     // Counts an event of the family: "orders" counts "orders/<family>".
     void Count(const std::string& what) const;
-    // What becomes of an order as it arrives. An "expireSession" fault ends
-    // the session under it: the answer is then the family's page for an
-    // ended session, and the order goes through only if the fault says so.
-    struct OrderFate {
-        bool execute = true;
-        bool sessionEnded = false;
-    };
-    OrderFate FateOfOrder(const Visitor& visitor, const httplib::Request& req, httplib::Response& res) const;
+    // Executes an order or a close the site has accepted, counted as `what`
+    // ("orders", "closes"). An "expireSession" fault ends the session under
+    // it: the answer is then the family's page for an ended session, and
+    // the trade runs only if the fault says so. `trade` is told whether its
+    // done page is still the answer.
+    void Execute(const Visitor& visitor, const httplib::Request& req, httplib::Response& res, const std::string& what,
+                 const std::function<void(bool answer)>& trade) const;
 
 private:
     std::optional<Visitor> VisitorOf(const httplib::Request& req) const;
@@ -58,5 +60,18 @@ private:
     PageHandler sessionEnded_;
     RefusalHandler refused_;
 };
+
+// House rules of a family whose buy and sell positions stand side by side
+// and are named by their order number.
+FamilyRules SideBySideRules();
+
+// Defines the family in the broker and adds the site's pages.
+template <class Site>
+void AddSite(httplib::Server& server, SimContext& context, const std::string& family, const FamilyRules& rules)
+{
+    context.broker.DefineFamily(family, rules);
+    auto site = std::make_shared<Site>(context);
+    site->Register(server, site);
+}
 
 } // namespace sim
