@@ -78,7 +78,7 @@ TEST_F(ServiceWeb, DemoSignalIsStoredOnceAndRepeatsCollapse)
     // and runs the version check.
     EXPECT_TRUE(folder.Exists("Setting/AccountTemplate.xml"));
     EXPECT_TRUE(folder.Exists("Setting/Account.xml"));
-    EXPECT_EQ(brokers, std::vector<std::string>{"LionFX"});
+    EXPECT_EQ(brokers, (std::vector<std::string>{"LionFX", "外為オンライン", "FXブロードネット", "コスモ"}));
     EXPECT_TRUE(LoggedLine("[AutoUpdate] お使いのPellago ver. 1.0271 は最新のversionです"));
     EXPECT_FALSE(SignalCheckBusy);
 
