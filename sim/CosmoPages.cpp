@@ -232,7 +232,7 @@ std::string NewOrderPage(const std::vector<std::pair<std::string, double>>& quot
     return Document("新規注文", body);
 }
 
-std::string OrderConfirmPage(const OrderTicket& order, double rate)
+std::string OrderConfirmPage(const OrderTicket& order, double rate, const std::string& token)
 {
     std::string body = Nav() + "<h2>新規注文 確認</h2>\n<table class=\"orderInfo\">\n" +
                        Row(Head("通貨ペア") + Cell(E(PairName(order.pair)))) +
@@ -240,9 +240,7 @@ std::string OrderConfirmPage(const OrderTicket& order, double rate)
                        Row(Head("数量(Lot)") + Cell(std::to_string(order.lots))) + ConditionRows(order) +
                        Row(Head("参考レート") + Cell(Rate(order.pair, rate))) + "</table>\n"
                        "<form name=\"orderForm\" action=\"ExecuteSingleOrder.do\" method=\"post\">\n" +
-                       Hidden("productId", ProductCode(order.pair)) + Hidden("buySellType", order.buy ? "BUY" : "SELL") +
-                       Hidden("orderAmount", std::to_string(order.lots)) + Hidden("orderType", order.orderType) +
-                       Hidden("expirationType", order.expirationType) + "\n<p>" + Button("orderBtn", "注文する") +
+                       Hidden("token", token) + "\n<p>" + Button("orderBtn", "注文する") +
                        "</p>\n</form>\n";
     return Document("新規注文 確認", body);
 }
@@ -272,7 +270,8 @@ std::string CloseEntryPage(const Position& position, int lots)
     return Document("決済注文", body);
 }
 
-std::string CloseConfirmPage(const Position& position, const OrderTicket& close, double rate)
+std::string CloseConfirmPage(const Position& position, const OrderTicket& close, double rate,
+                             const std::string& token)
 {
     std::string body = Nav() + "<h2>決済注文 確認</h2>\n<table class=\"orderInfo\">\n" +
                        Row(Head("約定番号") + Cell(std::to_string(position.id))) +
@@ -281,9 +280,7 @@ std::string CloseConfirmPage(const Position& position, const OrderTicket& close,
                        Row(Head("決済数量(Lot)") + Cell(std::to_string(close.lots))) + ConditionRows(close) +
                        Row(Head("参考レート") + Cell(Rate(position.pair, rate))) + "</table>\n"
                        "<form name=\"closeForm\" action=\"ExecuteCloseSingleOrder.do\" method=\"post\">\n" +
-                       Hidden("contractId", std::to_string(position.id)) +
-                       Hidden("closeOrderAmount", std::to_string(close.lots)) + Hidden("orderType", close.orderType) +
-                       Hidden("expirationType", close.expirationType) + "\n<p>" + Button("orderBtn", "注文する") +
+                       Hidden("token", token) + "\n<p>" + Button("orderBtn", "注文する") +
                        "</p>\n</form>\n";
     return Document("決済注文 確認", body);
 }

@@ -57,10 +57,12 @@ struct OrderTicket {
     long long contractId = 0;   // a close: the position it closes
 };
 std::string NewOrderPage(const std::vector<std::pair<std::string, double>>& quotes);
-std::string OrderConfirmPage(const OrderTicket& order, double rate);
+// Confirmation pages carry the token their "orderBtn" is taken by.
+std::string OrderConfirmPage(const OrderTicket& order, double rate, const std::string& token);
 std::string OrderDonePage(const OrderResult& result);
 std::string CloseEntryPage(const Position& position, int lots);
-std::string CloseConfirmPage(const Position& position, const OrderTicket& close, double rate);
+std::string CloseConfirmPage(const Position& position, const OrderTicket& close, double rate,
+                             const std::string& token);
 std::string CloseDonePage(const Execution& execution);
 
 } // namespace sim::cosmo

@@ -1,5 +1,6 @@
 #include "CosmoSite.h"
 
+#include "Confirmations.h"
 #include "CosmoPages.h"
 #include "HttpUtil.h"
 #include "SiteSessions.h"
@@ -53,6 +54,7 @@ class CosmoSite {
 public:
     explicit CosmoSite(SimContext& context)
         : context_(context),
+          confirmations_(context.counters, kCosmoFamily),
           desk_(context, kCosmoFamily, [](const httplib::Request&, httplib::Response& res) { ToLogin(res); },
                 [](httplib::Response& res, const std::string& reason) {
                     Send(res, ErrorPage("お取引できません。(" + reason + ")"));
@@ -72,7 +74,7 @@ private:
     void ConfirmClose(const Visitor& visitor, const httplib::Request& req, httplib::Response& res);
     void ExecuteClose(const Visitor& visitor, const httplib::Request& req, httplib::Response& res);
     void NewOrder(httplib::Response& res);
-    void ConfirmOrder(const httplib::Request& req, httplib::Response& res);
+    void ConfirmOrder(const Visitor& visitor, const httplib::Request& req, httplib::Response& res);
     void ExecuteOrder(const Visitor& visitor, const httplib::Request& req, httplib::Response& res);
 
     // The order or close a form describes; empty with the refusal shown.
@@ -80,8 +82,12 @@ private:
     std::optional<OrderTicket> CloseOf(const Visitor& visitor, const httplib::Request& req, httplib::Response& res,
                                        Position& position);
     std::optional<Position> FindPosition(const std::string& account, const std::string& id) const;
+    // What the confirmation the request submits executes; nothing, with the
+    // refusal shown, for an unknown token or a repeat the account refuses.
+    std::optional<OrderTicket> Confirmed(const Visitor& visitor, const httplib::Request& req, httplib::Response& res);
 
     SimContext& context_;
+    Confirmations<OrderTicket> confirmations_;
     SiteSessions desk_;
 };
 
@@ -108,7 +114,7 @@ void CosmoSite::Register(httplib::Server& server, const std::shared_ptr<CosmoSit
                 desk_.InSession([self](const Visitor& v, Req req, Res res) { self->ExecuteClose(v, req, res); }));
     server.Get(p + "NewSingleOrder.do", desk_.InSession([self](const Visitor&, Req, Res res) { self->NewOrder(res); }));
     server.Post(p + "ConfirmSingleOrder.do",
-                desk_.InSession([self](const Visitor&, Req req, Res res) { self->ConfirmOrder(req, res); }));
+                desk_.InSession([self](const Visitor& v, Req req, Res res) { self->ConfirmOrder(v, req, res); }));
     server.Post(p + "ExecuteSingleOrder.do",
                 desk_.InSession([self](const Visitor& v, Req req, Res res) { self->ExecuteOrder(v, req, res); }));
 }
@@ -228,17 +234,31 @@ void CosmoSite::ConfirmClose(const Visitor& visitor, const httplib::Request& req
 {
     Position position;
     if (auto close = CloseOf(visitor, req, res, position))
-        Send(res, CloseConfirmPage(position, *close, context_.broker.Price(position.pair).value_or(0)));
+        Send(res, CloseConfirmPage(position, *close, context_.broker.Price(position.pair).value_or(0),
+                                   confirmations_.Remember(visitor.account, *close)));
+}
+
+std::optional<OrderTicket> CosmoSite::Confirmed(const Visitor& visitor, const httplib::Request& req,
+                                                httplib::Response& res)
+{
+    auto ticket = confirmations_.Submit(visitor.account, FieldValue(req, "token"), desk_.OneTimeConfirmations(visitor));
+    if (!ticket)
+        Send(res, ErrorPage("この注文は受付済みか、有効期限が切れています。"));
+    return ticket;
 }
 
 void CosmoSite::ExecuteClose(const Visitor& visitor, const httplib::Request& req, httplib::Response& res)
 {
-    Position position;
-    auto close = CloseOf(visitor, req, res, position);
+    auto close = Confirmed(visitor, req, res);
     if (!close)
         return;
+    auto position = FindPosition(visitor.account, std::to_string(close->contractId));
+    if (!position || close->lots > position->lots) {
+        Send(res, ErrorPage("指定の建玉は既に決済されているか、決済数量が建玉数量を超えています。"));
+        return;
+    }
     desk_.Execute(visitor, req, res, "closes", [&](bool answer) {
-        Execution execution = context_.broker.ClosePosition(kCosmoFamily, visitor.account, position.id, close->lots);
+        Execution execution = context_.broker.ClosePosition(kCosmoFamily, visitor.account, position->id, close->lots);
         if (answer)
             Send(res, CloseDonePage(execution));
     });
@@ -275,15 +295,16 @@ std::optional<OrderTicket> CosmoSite::OrderOf(const httplib::Request& req, httpl
     return order;
 }
 
-void CosmoSite::ConfirmOrder(const httplib::Request& req, httplib::Response& res)
+void CosmoSite::ConfirmOrder(const Visitor& visitor, const httplib::Request& req, httplib::Response& res)
 {
     if (auto order = OrderOf(req, res))
-        Send(res, OrderConfirmPage(*order, context_.broker.Price(order->pair).value_or(0)));
+        Send(res, OrderConfirmPage(*order, context_.broker.Price(order->pair).value_or(0),
+                                   confirmations_.Remember(visitor.account, *order)));
 }
 
 void CosmoSite::ExecuteOrder(const Visitor& visitor, const httplib::Request& req, httplib::Response& res)
 {
-    auto order = OrderOf(req, res);
+    auto order = Confirmed(visitor, req, res);
     if (!order)
         return;
     desk_.Execute(visitor, req, res, "orders", [&](bool answer) {

@@ -163,12 +163,12 @@ Page OrderMenuPage(const std::vector<std::pair<std::string, double>>& quotes)
     return {"注文", body + Footer()};
 }
 
-Page OrderFormPage(const std::string& pair, double rate)
+Page OrderFormPage(const std::string& pair, double rate, const std::string& token)
 {
     std::string body =
         Heading("新規注文 " + Slashed(pair)) + Line("現在ﾚｰﾄ " + Rate(pair, rate)) +
-        "<form action=\"OrderAction.do\" method=\"post\">\n<input type=\"hidden\" name=\"pair\" value=\"" + pair +
-        "\">\n" +
+        "<form action=\"OrderAction.do\" method=\"post\">\n<input type=\"hidden\" name=\"token\" value=\"" +
+        EscapeMarkup(token) + "\">\n" +
         Line("<input type=\"radio\" name=\"baibaiKubun\" value=\"" + std::string(kBuy) +
              "\">買 <input type=\"radio\" name=\"baibaiKubun\" value=\"" + kSell + "\">売") +
         Field("数量", "suuryou", "", "枚") + Field("許容ｽﾘｯﾌﾟ", "kyoyouSlip", "", "pips") + SubmitButton("成行注文") +
@@ -223,12 +223,13 @@ Page PositionPage(const Position& position)
     return {"建玉詳細", body};
 }
 
-Page CloseFormPage(const Position& position)
+Page CloseFormPage(const Position& position, const std::string& token)
 {
     std::string number = std::to_string(position.id);
     std::string body = Heading("決済注文 " + Slashed(position.pair) + " " + SideWord(position.buy)) +
                        "<form action=\"CloseAction.do\" method=\"post\">\n<input type=\"hidden\" name=\"pbangou\" value=\"" +
-                       number + "\">\n" + Field("数量", "suuryou", std::to_string(position.lots), "枚") +
+                       number + "\">\n<input type=\"hidden\" name=\"token\" value=\"" + EscapeMarkup(token) + "\">\n" +
+                       Field("数量", "suuryou", std::to_string(position.lots), "枚") +
                        Field("許容ｽﾘｯﾌﾟ", "kyoyouSlip", "", "pips") + SubmitButton("成行決済") + "</form>\n" + Footer();
     return {"決済注文", body};
 }

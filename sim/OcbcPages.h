@@ -44,13 +44,14 @@ Page MenuPage(const std::string& accountName);
 Page AccountPage(const Figures& figures);
 // One "新規注文" link per pair, the pair code in the link's last segment.
 Page OrderMenuPage(const std::vector<std::pair<std::string, double>>& quotes);
-Page OrderFormPage(const std::string& pair, double rate);
+// The order and close forms carry the token their submit is taken by.
+Page OrderFormPage(const std::string& pair, double rate, const std::string& token);
 Page OrderDonePage(const OrderResult& result);
 // Positions grouped by pair; within a group a rate equal to the one above
 // is not repeated.
 Page SettlementListPage(const std::vector<Position>& positions);
 Page PositionPage(const Position& position);
-Page CloseFormPage(const Position& position);
+Page CloseFormPage(const Position& position, const std::string& token);
 Page CloseDonePage(const Execution& execution);
 
 } // namespace sim::ocbc

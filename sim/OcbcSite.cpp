@@ -1,5 +1,6 @@
 #include "OcbcSite.h"
 
+#include "Confirmations.h"
 #include "HandheldPage.h"
 #include "HttpUtil.h"
 #include "OcbcPages.h"
@@ -48,6 +49,7 @@ class OcbcSite {
 public:
     explicit OcbcSite(SimContext& context)
         : context_(context),
+          forms_(context.counters, kOcbcFamily),
           desk_(context, kOcbcFamily, [](const httplib::Request&, httplib::Response& res) { Send(res, SessionEndedPage()); },
                 [](httplib::Response& res, const std::string& reason) {
                     Send(res, NoticePage("お取引できません。(" + reason + ")"));
@@ -58,6 +60,12 @@ public:
     void Register(httplib::Server& server, const std::shared_ptr<OcbcSite>& self);
 
 private:
+    // What an order or close form executes: an order in a pair, or the
+    // close of a position.
+    struct FormPayload {
+        std::string pair;
+        long long positionId = 0;
+    };
     // A password change under way: who logged on, and the new password
     // once it has been entered.
     struct Change {
@@ -74,7 +82,7 @@ private:
     void Menu(const Visitor& visitor, httplib::Response& res);
     void Account(const Visitor& visitor, httplib::Response& res);
     void OrderMenu(httplib::Response& res);
-    void OrderForm(const httplib::Request& req, httplib::Response& res);
+    void OrderForm(const Visitor& visitor, const httplib::Request& req, httplib::Response& res);
     void OrderAction(const Visitor& visitor, const httplib::Request& req, httplib::Response& res);
     void SettlementList(const Visitor& visitor, httplib::Response& res);
     void PositionDetail(const Visitor& visitor, const httplib::Request& req, httplib::Response& res);
@@ -84,8 +92,10 @@ private:
     std::optional<Position> FindPosition(const std::string& account, const std::string& number) const;
     std::optional<Change> ChangeOf(const std::string& key);
     void KeepChange(const std::string& key, const Change& change);
+    std::optional<FormPayload> Submitted(const Visitor& visitor, const httplib::Request& req);
 
     SimContext& context_;
+    Confirmations<FormPayload> forms_;
     SiteSessions desk_;
     std::mutex changesMutex_;
     std::map<std::string, Change> changes_;
@@ -106,7 +116,8 @@ void OcbcSite::Register(httplib::Server& server, const std::shared_ptr<OcbcSite>
     server.Get(p + "Menu.do", desk_.InSession([self](const Visitor& v, Req, Res res) { self->Menu(v, res); }));
     server.Get(p + "Account.do", desk_.InSession([self](const Visitor& v, Req, Res res) { self->Account(v, res); }));
     server.Get(p + "OrderMenu.do", desk_.InSession([self](const Visitor&, Req, Res res) { self->OrderMenu(res); }));
-    server.Get(p + "NewOrder.do", desk_.InSession([self](const Visitor&, Req req, Res res) { self->OrderForm(req, res); }));
+    server.Get(p + "NewOrder.do",
+               desk_.InSession([self](const Visitor& v, Req req, Res res) { self->OrderForm(v, req, res); }));
     server.Post(p + "OrderAction.do",
                 desk_.InSession([self](const Visitor& v, Req req, Res res) { self->OrderAction(v, req, res); }));
     server.Get(p + "SettlementList.do",
@@ -206,7 +217,7 @@ void OcbcSite::OrderMenu(httplib::Response& res)
     Send(res, OrderMenuPage(context_.broker.Prices()));
 }
 
-void OcbcSite::OrderForm(const httplib::Request& req, httplib::Response& res)
+void OcbcSite::OrderForm(const Visitor& visitor, const httplib::Request& req, httplib::Response& res)
 {
     std::string pair = FieldValue(req, "pair");
     auto rate = context_.broker.Price(pair);
@@ -214,23 +225,28 @@ void OcbcSite::OrderForm(const httplib::Request& req, httplib::Response& res)
         Send(res, NoticePage("指定の通貨ﾍﾟｱはお取り扱いしていません。"));
         return;
     }
-    Send(res, OrderFormPage(pair, *rate));
+    Send(res, OrderFormPage(pair, *rate, forms_.Remember(visitor.account, FormPayload{pair, 0})));
 }
 
 void OcbcSite::OrderAction(const Visitor& visitor, const httplib::Request& req, httplib::Response& res)
 {
-    std::string pair = FieldValue(req, "pair");
     std::string side = FieldValue(req, "baibaiKubun");
     auto lots = ParseWhole(FieldValue(req, "suuryou"));
     std::string refusal = Refusal("数量", lots, kMaxOrderLots, FieldValue(req, "kyoyouSlip"));
-    if (!context_.broker.Price(pair) || (side != kBuy && side != kSell))
+    if (side != kBuy && side != kSell)
         refusal = "売買区分を選択してください。";
     if (!refusal.empty()) {
         Send(res, NoticePage(refusal));
         return;
     }
+    auto form = Submitted(visitor, req);
+    if (!form || form->pair.empty()) {
+        Send(res, NoticePage("この注文は受付済みか、有効期限が切れています。"));
+        return;
+    }
     desk_.Execute(visitor, req, res, "orders", [&](bool answer) {
-        OrderResult result = context_.broker.PlaceOrder(kOcbcFamily, visitor.account, pair, side == kBuy, *lots);
+        OrderResult result =
+            context_.broker.PlaceOrder(kOcbcFamily, visitor.account, form->pair, side == kBuy, *lots);
         if (answer)
             Send(res, OrderDonePage(result));
     });
@@ -250,7 +266,11 @@ void OcbcSite::PositionDetail(const Visitor& visitor, const httplib::Request& re
 void OcbcSite::CloseForm(const Visitor& visitor, const httplib::Request& req, httplib::Response& res)
 {
     auto position = FindPosition(visitor.account, FieldValue(req, "pbangou"));
-    Send(res, position ? CloseFormPage(*position) : NoticePage("指定の建玉は存在しません。"));
+    if (!position) {
+        Send(res, NoticePage("指定の建玉は存在しません。"));
+        return;
+    }
+    Send(res, CloseFormPage(*position, forms_.Remember(visitor.account, FormPayload{"", position->id})));
 }
 
 void OcbcSite::CloseAction(const Visitor& visitor, const httplib::Request& req, httplib::Response& res)
@@ -266,6 +286,11 @@ void OcbcSite::CloseAction(const Visitor& visitor, const httplib::Request& req, 
         Send(res, NoticePage(refusal));
         return;
     }
+    auto form = Submitted(visitor, req);
+    if (!form || form->positionId != position->id) {
+        Send(res, NoticePage("この注文は受付済みか、有効期限が切れています。"));
+        return;
+    }
     desk_.Execute(visitor, req, res, "closes", [&](bool answer) {
         Execution execution = context_.broker.ClosePosition(kOcbcFamily, visitor.account, position->id, *lots);
         if (answer)
@@ -279,6 +304,11 @@ std::optional<Position> OcbcSite::FindPosition(const std::string& account, const
         if (std::to_string(position.id) == number)
             return position;
     return std::nullopt;
+}
+
+std::optional<OcbcSite::FormPayload> OcbcSite::Submitted(const Visitor& visitor, const httplib::Request& req)
+{
+    return forms_.Submit(visitor.account, FieldValue(req, "token"), desk_.OneTimeConfirmations(visitor));
 }
 
 std::optional<OcbcSite::Change> OcbcSite::ChangeOf(const std::string& key)

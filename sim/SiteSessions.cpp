@@ -74,15 +74,22 @@ void SiteSessions::Execute(const Visitor& visitor, const httplib::Request& req, 
                            const std::string& what, const std::function<void(bool answer)>& trade) const
 {
     bool answer = true;
-    if (auto fault = context_.faults.TakeOrderFault(family_, visitor.account)) {
+    if (auto fault = context_.faults.TakeOrderFault("expireSession", req.path, visitor.account)) {
         context_.sessions.Close(visitor.token);
         sessionEnded_(req, res);
         if (!fault->execute)
             return;
         answer = false;
     }
+    if (answer && AnswerLost(context_, req, visitor.account, res))
+        answer = false;
     Count(what);
     trade(answer);
+}
+
+bool SiteSessions::OneTimeConfirmations(const Visitor& visitor) const
+{
+    return context_.broker.GetAccount(family_, visitor.account).oneTimeConfirmations;
 }
 
 FamilyRules SideBySideRules()

@@ -44,10 +44,13 @@ public:
     void Close(const httplib::Request& req) const;
     // Counts an event of the family: "orders" counts "orders/<family>".
     void Count(const std::string& what) const;
+    // Whether the account takes each confirmation once (one-time tokens).
+    bool OneTimeConfirmations(const Visitor& visitor) const;
     // Executes an order or a close the site has accepted, counted as `what`
     // ("orders", "closes"). An "expireSession" fault ends the session under
     // it: the answer is then the family's page for an ended session, and
-    // the trade runs only if the fault says so. `trade` is told whether its
+    // the trade runs only if the fault says so. A "lostAnswer" fault lets
+    // the trade run and takes its answer away. `trade` is told whether its
     // done page is still the answer.
     void Execute(const Visitor& visitor, const httplib::Request& req, httplib::Response& res, const std::string& what,
                  const std::function<void(bool answer)>& trade) const;

@@ -216,10 +216,10 @@ bool TCosmo::ClosePosition(const TTicket& ticket, int lots) {
                 break;
             }
         if (link < 0) throw BrowserError("the list has no close link");
-        ClickAndWait(link);
+        if (!ClickAndWait(link)) return Unconfirmed();
         WebBrowser->Click(NamedWithValue("expirationType", "DAY"));
         WebBrowser->Click(NamedWithValue("orderType", "MARKET"));
-        ConfirmAndOrder();
+        if (!ConfirmAndOrder()) return Unconfirmed();
 
         const bool result = NavigateToPage("Home.do");
         DetailLog("■■ ClosePosition Out");
@@ -233,15 +233,15 @@ bool TCosmo::ClosePosition(const TTicket& ticket, int lots) {
 
 // --- Orders ----------------------------------------------------------------------
 
-void TCosmo::ClickAndWait(ElementHandle element) {
+bool TCosmo::ClickAndWait(ElementHandle element) {
     NavigateBegin();
     WebBrowser->Click(element);
-    WaitIE(false);
+    return WaitIE(false) || !AnswerLost;
 }
 
-void TCosmo::ConfirmAndOrder() {
-    ClickAndWait(WebBrowser->ElementByNameOrId("confirmBtn"));
-    ClickAndWait(WebBrowser->ElementByNameOrId("orderBtn"));
+bool TCosmo::ConfirmAndOrder() {
+    return ClickAndWait(WebBrowser->ElementByNameOrId("confirmBtn")) &&
+           ClickAndWait(WebBrowser->ElementByNameOrId("orderBtn"));
 }
 
 bool TCosmo::OpenPosition(const std::string& pair, bool buy, int lots, pugi::xml_node, pugi::xml_node,
@@ -255,7 +255,7 @@ bool TCosmo::OpenPosition(const std::string& pair, bool buy, int lots, pugi::xml
         WebBrowser->Click(NamedWithValue("orderType", "MARKET"));
         WebBrowser->SetValue(WebBrowser->ElementByNameOrId("orderAmount"), lotText);
         WebBrowser->Click(NamedWithValue("expirationType", "DAY"));
-        ConfirmAndOrder();
+        if (!ConfirmAndOrder()) return Unconfirmed();
         const bool result = NavigateToPage("Home.do");
         DetailLog("■■ OpenPosition Out");
         return result;

@@ -34,7 +34,9 @@ private:
     TTicket TicketOfRow(ElementHandle row);
     // The first row that lists exactly this position, or -1.
     ElementHandle RowOf(const TTicket& ticket);
-    // NavigateBegin, click, and the page wait whose result the site's walk ignores.
-    void ClickAndWait(ElementHandle element);
-    void ConfirmAndOrder();
+    // NavigateBegin, click, and the page wait whose result the site's walk
+    // ignores; false only when the answer to a submitted form was lost.
+    bool ClickAndWait(ElementHandle element);
+    // "confirmBtn", then "orderBtn"; false when an answer was lost on the way.
+    bool ConfirmAndOrder();
 };

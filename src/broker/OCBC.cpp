@@ -171,7 +171,7 @@ bool TOCBCBaseAPI::ClosePosition(const TTicket& ticket, int lots) {
         if (lots > 0) WebBrowser->SetValue(FormField(form, "suuryou"), std::to_string(lots));
         WebBrowser->SetValue(FormField(form, "kyoyouSlip"), Slippage);
         WebBrowser->Click(FormField(form, "submit"));
-        if (!WaitIE(true)) return false;
+        if (!WaitIE(true)) return Unconfirmed();
         ClickLinkByText("メニューへ", true);
         DetailLog("■■ ClosePosition Out");
         Log("[ClosePosi] 正常終了 = True");
@@ -201,7 +201,7 @@ bool TOCBCBaseAPI::OpenPosition(const std::string& pair, bool buy, int lots, pug
         DetailLog("発注直前.(WaitIEを呼び出し、状況をHideAddさせる)");
         WaitIE(false);
         FillOrderForm(buy, lotText);
-        if (!WaitIE(true)) return false;
+        if (!WaitIE(true)) return Unconfirmed();
         const bool result = ClickLinkByText("メニューへ", true);
         DetailLog("■■ OpenPosition Out");
         return result;

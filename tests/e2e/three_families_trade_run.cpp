@@ -172,6 +172,7 @@ TEST_F(ThreeFamiliesTradeRun, OneRunReachesTheTargetsAtEveryFamilyAndASecondPlac
         EXPECT_TRUE(log.Has(std::string("[") + family.name + "] [重要] " + family.name +
                             "のLot数は、シグナル指示とサーバー上とが【完全に一致】しています"));
         EXPECT_EQ(after.at(family.sim) - before.at(family.sim), family.executions);
+        EXPECT_EQ(sim.Counter(std::string("resubmits/") + family.sim), 0) << "a form was sent twice";
 
         pugi::xml_node summary = ChildPath(AccountAt(saved, static_cast<int>(i)), {"Status", "HoldPosition", "Summary"});
         std::map<std::string, int> recorded;

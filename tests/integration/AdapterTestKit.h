@@ -58,6 +58,26 @@ protected:
     std::vector<testsupport::SimPosition> Book() const { return sim->Positions(site_.family, account); }
     std::map<std::string, int> Net() const { return sim->NetLots(site_.family, account); }
     long long Counter(const std::string& what) const { return sim->Counter(what + "/" + site_.family); }
+    int Executions() const { return sim->ExecutionCount(site_.family, account); }
+
+    // An order and then a close whose answers the simulator loses (the
+    // faults given) stay unconfirmed: each executes once, neither form is
+    // sent again, and the session logs on again and goes on.
+    void LoseAnswersOfAnOrderAndAClose(TTradeApiBase& session, const std::string& faults) {
+        const int executions = Executions();
+        const long long resubmits = Counter("resubmits");
+        ASSERT_TRUE(sim->AddFault(faults));
+        EXPECT_FALSE(session.OpenPosition("USDJPY", true, 1, {}, {}, "MergePosition", 0));
+        EXPECT_TRUE(session.Active);
+        TTicketArray tickets;
+        ASSERT_TRUE(session.EnumTicket(tickets)) << "the session goes on after logging on again";
+        ASSERT_FALSE(tickets.empty());
+        EXPECT_FALSE(session.ClosePosition(tickets.front(), -1));
+        EXPECT_EQ(Executions(), executions + 2);
+        EXPECT_EQ(Counter("resubmits"), resubmits);
+        EXPECT_TRUE(Logged("送信の応答が失われたため、再ログインして続けます"));
+        EXPECT_EQ(Net(), (std::map<std::string, int>{{"USDJPY", 1}}));
+    }
 
     bool Logged(const std::string& text) const {
         const std::string line = std::string("[") + site_.account + "] " + text;

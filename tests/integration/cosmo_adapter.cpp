@@ -81,6 +81,14 @@ TEST_F(CosmoAdapter, ALongListIsSwitchedToTheLargestPageSize) {
     EXPECT_TRUE(Logged("List拡張..."));
 }
 
+TEST_F(CosmoAdapter, LostAnswersAreNeverSentAgain) {
+    SetPositions(R"([{"pair":"EURUSD","side":"sell","lots":2}])");
+    auto session = Open();
+    ASSERT_TRUE(session->Active);
+    LoseAnswersOfAnOrderAndAClose(*session, R"([{"kind":"lostAnswer","family":"cosmo","path":"ExecuteSingleOrder","answer":"drop"},
+        {"kind":"lostAnswer","family":"cosmo","path":"ExecuteCloseSingleOrder","answer":"empty"}])");
+}
+
 TEST_F(CosmoAdapter, OrdersOpenBesideOppositePositionsUntilTheSessionEnds) {
     auto session = Open();
     ASSERT_TRUE(session->Active);

@@ -121,6 +121,14 @@ TEST_F(OcbcAdapter, PositionsCloseWholeOrInPartAndOrdersOpenBesideOppositeOnes) 
     EXPECT_EQ(Net(), (std::map<std::string, int>{{"USDJPY", 1}}));
 }
 
+TEST_F(OcbcAdapter, LostAnswersAreNeverSentAgain) {
+    SetPositions(R"([{"pair":"EURUSD","side":"sell","lots":2}])");
+    auto session = Open();
+    ASSERT_TRUE(session->Active);
+    LoseAnswersOfAnOrderAndAClose(*session, R"([{"kind":"lostAnswer","family":"ocbc","path":"OrderAction","answer":"empty"},
+        {"kind":"lostAnswer","family":"ocbc","path":"CloseAction","answer":"error"}])");
+}
+
 TEST_F(OcbcAdapter, AClosePicksTheOrderNumberThatEqualsTheTicket) {
     account = "numbers";
     auto session = Open();
