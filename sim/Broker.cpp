@@ -386,19 +386,19 @@ void Broker::SetPricesMoving(bool moving)
 
 Json Broker::SnapshotLocked() const
 {
-    Json snapshot = Json::MakeObject();
-    Json accounts = Json::MakeArray();
+    Json snapshot = Json::object();
+    Json accounts = Json::array();
     for (const auto& entry : accounts_)
-        accounts.Push(AccountToJson(entry.second, true));
-    snapshot.Set("accounts", accounts);
-    Json prices = Json::MakeObject();
+        accounts.push_back(AccountToJson(entry.second, true));
+    snapshot["accounts"] = accounts;
+    Json prices = Json::object();
     for (const std::string& pair : prices_.Pairs())
-        prices.Set(pair, *prices_.Get(pair));
-    snapshot.Set("prices", prices);
-    snapshot.Set("pricesMoving", prices_.Moving());
-    snapshot.Set("nextPositionId", nextPositionId_);
-    snapshot.Set("nextExecutionSeq", nextExecutionSeq_);
-    snapshot.Set("lastExecutionTime", lastExecutionTime_);
+        prices[pair] = *prices_.Get(pair);
+    snapshot["prices"] = prices;
+    snapshot["pricesMoving"] = prices_.Moving();
+    snapshot["nextPositionId"] = nextPositionId_;
+    snapshot["nextExecutionSeq"] = nextExecutionSeq_;
+    snapshot["lastExecutionTime"] = lastExecutionTime_;
     return snapshot;
 }
 
@@ -411,21 +411,21 @@ Json Broker::Snapshot() const
 void Broker::Restore(const Json& snapshot)
 {
     std::map<std::string, Account> accounts;
-    for (const Json& item : snapshot.Get("accounts").AsArray()) {
+    for (const Json& item : ArrayField(snapshot, "accounts")) {
         Account account = AccountFromJson(item, FamilyRules{}, true);
         accounts[Key(account.family, account.id)] = std::move(account);
     }
     PriceBoard prices;
-    for (const auto& [pair, rate] : snapshot.Get("prices").AsObject())
-        prices.Set(pair, rate.AsNumber());
-    prices.SetMoving(snapshot.GetBool("pricesMoving", true));
+    for (const auto& [pair, rate] : ObjectField(snapshot, "prices").items())
+        prices.Set(pair, NumberValue(rate));
+    prices.SetMoving(BoolField(snapshot, "pricesMoving", true));
 
     std::lock_guard lock(mutex_);
     accounts_ = std::move(accounts);
     prices_ = prices;
-    nextPositionId_ = snapshot.GetInteger("nextPositionId", 1);
-    nextExecutionSeq_ = snapshot.GetInteger("nextExecutionSeq", 1);
-    lastExecutionTime_ = snapshot.GetInteger("lastExecutionTime", 0);
+    nextPositionId_ = IntegerField(snapshot, "nextPositionId", 1);
+    nextExecutionSeq_ = IntegerField(snapshot, "nextExecutionSeq", 1);
+    lastExecutionTime_ = IntegerField(snapshot, "lastExecutionTime", 0);
     for (const auto& entry : accounts_)
         for (const Position& position : entry.second.positions)
             nextPositionId_ = std::max(nextPositionId_, position.id + 1);

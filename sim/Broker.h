@@ -5,7 +5,7 @@
 // is safe from the server's worker threads. Failures raise BrokerError.
 
 #include "BrokerTypes.h"
-#include "Json.h"
+#include "JsonFields.h"
 #include "PriceBoard.h"
 
 #include <functional>

@@ -34,28 +34,28 @@ TicketStyle TicketStyleFromText(const std::string& text, TicketStyle fallback)
 Position PositionFromJson(const Json& json)
 {
     Position position;
-    position.id = json.GetInteger("id");
-    position.ticket = json.GetString("ticket");
-    position.pair = json.GetString("pair");
-    position.buy = SideFromText(json.GetString("side"));
-    position.lots = ToInt(json.GetInteger("lots"), "lots");
-    position.rate = json.GetNumber("rate");
-    position.openedAt = json.GetInteger("openedAt");
+    position.id = IntegerField(json, "id");
+    position.ticket = StringField(json, "ticket");
+    position.pair = StringField(json, "pair");
+    position.buy = SideFromText(StringField(json, "side"));
+    position.lots = ToInt(IntegerField(json, "lots"), "lots");
+    position.rate = NumberField(json, "rate");
+    position.openedAt = IntegerField(json, "openedAt");
     return position;
 }
 
 Execution ExecutionFromJson(const Json& json)
 {
     Execution execution;
-    execution.seq = json.GetInteger("seq");
-    execution.time = json.GetInteger("time");
-    execution.kind = json.GetString("kind");
-    execution.pair = json.GetString("pair");
-    execution.buy = SideFromText(json.GetString("side"));
-    execution.lots = ToInt(json.GetInteger("lots"), "lots");
-    execution.rate = json.GetNumber("rate");
-    execution.positionId = json.GetInteger("positionId");
-    execution.realized = json.GetNumber("realized");
+    execution.seq = IntegerField(json, "seq");
+    execution.time = IntegerField(json, "time");
+    execution.kind = StringField(json, "kind");
+    execution.pair = StringField(json, "pair");
+    execution.buy = SideFromText(StringField(json, "side"));
+    execution.lots = ToInt(IntegerField(json, "lots"), "lots");
+    execution.rate = NumberField(json, "rate");
+    execution.positionId = IntegerField(json, "positionId");
+    execution.realized = NumberField(json, "realized");
     return execution;
 }
 
@@ -74,67 +74,67 @@ bool SideFromText(const std::string& side)
 
 Json PositionToJson(const Position& position)
 {
-    Json json = Json::MakeObject();
-    json.Set("id", position.id);
-    json.Set("ticket", position.ticket);
-    json.Set("pair", position.pair);
-    json.Set("side", SideText(position.buy));
-    json.Set("lots", position.lots);
-    json.Set("rate", position.rate);
-    json.Set("openedAt", position.openedAt);
+    Json json = Json::object();
+    json["id"] = position.id;
+    json["ticket"] = position.ticket;
+    json["pair"] = position.pair;
+    json["side"] = SideText(position.buy);
+    json["lots"] = position.lots;
+    json["rate"] = position.rate;
+    json["openedAt"] = position.openedAt;
     return json;
 }
 
 Json ExecutionToJson(const Execution& execution)
 {
-    Json json = Json::MakeObject();
-    json.Set("seq", execution.seq);
-    json.Set("time", execution.time);
-    json.Set("kind", execution.kind);
-    json.Set("pair", execution.pair);
-    json.Set("side", SideText(execution.buy));
-    json.Set("lots", execution.lots);
-    json.Set("rate", execution.rate);
-    json.Set("positionId", execution.positionId);
-    json.Set("realized", execution.realized);
+    Json json = Json::object();
+    json["seq"] = execution.seq;
+    json["time"] = execution.time;
+    json["kind"] = execution.kind;
+    json["pair"] = execution.pair;
+    json["side"] = SideText(execution.buy);
+    json["lots"] = execution.lots;
+    json["rate"] = execution.rate;
+    json["positionId"] = execution.positionId;
+    json["realized"] = execution.realized;
     return json;
 }
 
 Json FiguresToJson(const Figures& figures)
 {
-    Json json = Json::MakeObject();
-    json.Set("deposit", figures.deposit);
-    json.Set("unrealized", figures.unrealized);
-    json.Set("valuation", figures.valuation);
-    json.Set("margin", figures.margin);
+    Json json = Json::object();
+    json["deposit"] = figures.deposit;
+    json["unrealized"] = figures.unrealized;
+    json["valuation"] = figures.valuation;
+    json["margin"] = figures.margin;
     return json;
 }
 
 Json AccountToJson(const Account& account, bool withHistory)
 {
-    Json json = Json::MakeObject();
-    json.Set("family", account.family);
-    json.Set("id", account.id);
+    Json json = Json::object();
+    json["family"] = account.family;
+    json["id"] = account.id;
     if (withHistory)
-        json.Set("password", account.password);
-    json.Set("name", account.name);
-    json.Set("currency", account.currency);
-    json.Set("deposit", account.deposit);
-    json.Set("unitSize", account.unitSize);
-    json.Set("counterTradeCloses", account.counterTradeCloses);
-    json.Set("ticketStyle", TicketStyleText(account.ticketStyle));
-    json.Set("oneTimeConfirmations", account.oneTimeConfirmations);
-    json.Set("executionCount", account.executionCount);
-    json.Set("passwordExpired", account.passwordExpired);
-    Json positions = Json::MakeArray();
+        json["password"] = account.password;
+    json["name"] = account.name;
+    json["currency"] = account.currency;
+    json["deposit"] = account.deposit;
+    json["unitSize"] = account.unitSize;
+    json["counterTradeCloses"] = account.counterTradeCloses;
+    json["ticketStyle"] = TicketStyleText(account.ticketStyle);
+    json["oneTimeConfirmations"] = account.oneTimeConfirmations;
+    json["executionCount"] = account.executionCount;
+    json["passwordExpired"] = account.passwordExpired;
+    Json positions = Json::array();
     for (const Position& position : account.positions)
-        positions.Push(PositionToJson(position));
-    json.Set("positions", positions);
+        positions.push_back(PositionToJson(position));
+    json["positions"] = positions;
     if (withHistory) {
-        Json executions = Json::MakeArray();
+        Json executions = Json::array();
         for (const Execution& execution : account.executions)
-            executions.Push(ExecutionToJson(execution));
-        json.Set("executions", executions);
+            executions.push_back(ExecutionToJson(execution));
+        json["executions"] = executions;
     }
     return json;
 }
@@ -142,29 +142,28 @@ Json AccountToJson(const Account& account, bool withHistory)
 Account AccountFromJson(const Json& json, const FamilyRules& defaults, bool withHistory)
 {
     Account account;
-    account.family = json.GetString("family");
-    account.id = json.GetString("id");
-    account.password = json.GetString("password");
-    account.name = json.GetString("name", account.id);
-    account.currency = json.GetString("currency", defaults.currency);
-    account.deposit = json.GetNumber("deposit", 0);
-    account.unitSize = ToInt(json.GetInteger("unitSize", defaults.unitSize), "unitSize");
-    account.counterTradeCloses = json.GetBool("counterTradeCloses", defaults.counterTradeCloses);
-    account.ticketStyle = TicketStyleFromText(json.GetString("ticketStyle"), defaults.ticketStyle);
-    account.oneTimeConfirmations = json.GetBool("oneTimeConfirmations", false);
-    account.passwordExpired = json.GetBool("passwordExpired", false);
+    account.family = StringField(json, "family");
+    account.id = StringField(json, "id");
+    account.password = StringField(json, "password");
+    account.name = StringField(json, "name", account.id);
+    account.currency = StringField(json, "currency", defaults.currency);
+    account.deposit = NumberField(json, "deposit", 0);
+    account.unitSize = ToInt(IntegerField(json, "unitSize", defaults.unitSize), "unitSize");
+    account.counterTradeCloses = BoolField(json, "counterTradeCloses", defaults.counterTradeCloses);
+    account.ticketStyle = TicketStyleFromText(StringField(json, "ticketStyle"), defaults.ticketStyle);
+    account.oneTimeConfirmations = BoolField(json, "oneTimeConfirmations", false);
+    account.passwordExpired = BoolField(json, "passwordExpired", false);
     if (account.family.empty() || account.id.empty())
         throw BrokerError(BrokerError::Kind::Invalid, "an account needs a family and an id");
     if (account.unitSize <= 0 || !std::isfinite(account.deposit) || account.deposit < 0)
         throw BrokerError(BrokerError::Kind::Invalid, "unitSize must be positive and deposit not negative");
     if (withHistory) {
-        for (const Json& item : json.Get("positions").AsArray())
+        for (const Json& item : ArrayField(json, "positions"))
             account.positions.push_back(PositionFromJson(item));
-        if (json.Has("executions"))
-            for (const Json& item : json.Get("executions").AsArray())
+        for (const Json& item : ArrayField(json, "executions"))
                 account.executions.push_back(ExecutionFromJson(item));
         account.executionCount =
-            json.GetInteger("executionCount", static_cast<long long>(account.executions.size()));
+            IntegerField(json, "executionCount", static_cast<long long>(account.executions.size()));
     }
     return account;
 }
@@ -172,10 +171,10 @@ Account AccountFromJson(const Json& json, const FamilyRules& defaults, bool with
 PositionSpec PositionSpecFromJson(const Json& json)
 {
     PositionSpec spec;
-    spec.pair = json.GetString("pair");
-    spec.buy = SideFromText(json.GetString("side", "buy"));
-    spec.lots = ToInt(json.GetInteger("lots"), "lots");
-    spec.rate = json.GetNumber("rate", 0);
+    spec.pair = StringField(json, "pair");
+    spec.buy = SideFromText(StringField(json, "side", "buy"));
+    spec.lots = ToInt(IntegerField(json, "lots"), "lots");
+    spec.rate = NumberField(json, "rate", 0);
     return spec;
 }
 

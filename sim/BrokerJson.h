@@ -4,7 +4,7 @@
 // values that do not fit.
 
 #include "BrokerTypes.h"
-#include "Json.h"
+#include "JsonFields.h"
 
 namespace sim {
 

@@ -31,41 +31,39 @@ std::string Id(const httplib::Request& req) { return req.matches[2]; }
 Json AccountView(SimContext& context, const Account& account)
 {
     Json json = AccountToJson(account, false);
-    json.Set("figures", FiguresToJson(context.broker.FiguresOf(account.family, account.id)));
+    json["figures"] = FiguresToJson(context.broker.FiguresOf(account.family, account.id));
     return json;
 }
 
 Json PositionsJson(const std::vector<Position>& positions)
 {
-    Json json = Json::MakeArray();
+    Json json = Json::array();
     for (const Position& position : positions)
-        json.Push(PositionToJson(position));
+        json.push_back(PositionToJson(position));
     return json;
 }
 
 std::vector<PositionSpec> SpecsFromJson(const Json& json)
 {
     std::vector<PositionSpec> specs;
-    for (const Json& item : json.AsArray())
+    for (const Json& item : ArrayValue(json))
         specs.push_back(PositionSpecFromJson(item));
     return specs;
 }
 
 Json PricesJson(SimContext& context)
 {
-    Json prices = Json::MakeObject();
+    Json prices = Json::object();
     for (const auto& [pair, rate] : context.broker.Prices())
-        prices.Set(pair, rate);
+        prices[pair] = rate;
     return prices;
 }
 
 void CreateAccount(SimContext& context, const httplib::Request& req, httplib::Response& res)
 {
     Json body = JsonBody(req);
-    Account account = AccountFromJson(body, context.broker.RulesOf(body.GetString("family")), false);
-    std::vector<PositionSpec> specs;
-    if (body.Has("positions"))
-        specs = SpecsFromJson(body.Get("positions"));
+    Account account = AccountFromJson(body, context.broker.RulesOf(StringField(body, "family")), false);
+    std::vector<PositionSpec> specs = SpecsFromJson(ArrayField(body, "positions"));
     context.broker.PutAccount(account);
     context.broker.SetPositions(account.family, account.id, specs);
     SendJson(res, AccountView(context, context.broker.GetAccount(account.family, account.id)), 201);
@@ -75,9 +73,9 @@ void RegisterAccountRoutes(httplib::Server& server, SimContext& context)
 {
     const std::string account = R"(/_control/accounts/([^/]+)/([^/]+))";
     server.Get("/_control/accounts", Guarded([&context](const auto&, auto& res) {
-        Json list = Json::MakeArray();
+        Json list = Json::array();
         for (const Account& account : context.broker.Accounts())
-            list.Push(AccountView(context, account));
+            list.push_back(AccountView(context, account));
         SendJson(res, list);
     }));
     server.Post("/_control/accounts", Guarded([&context](const auto& req, auto& res) { CreateAccount(context, req, res); }));
@@ -87,7 +85,7 @@ void RegisterAccountRoutes(httplib::Server& server, SimContext& context)
     server.Delete(account, Guarded([&context](const auto& req, auto& res) {
         context.broker.RemoveAccount(Family(req), Id(req));
         context.sessions.ExpireAccount(Family(req), Id(req));
-        SendJson(res, Json::MakeObject());
+        SendJson(res, Json::object());
     }));
     server.Get(account + "/positions", Guarded([&context](const auto& req, auto& res) {
         SendJson(res, PositionsJson(context.broker.GetAccount(Family(req), Id(req)).positions));
@@ -100,21 +98,21 @@ void RegisterAccountRoutes(httplib::Server& server, SimContext& context)
         SendJson(res, PositionToJson(position), 201);
     }));
     server.Get(account + "/net", Guarded([&context](const auto& req, auto& res) {
-        Json net = Json::MakeObject();
+        Json net = Json::object();
         for (const auto& [pair, lots] : context.broker.NetLots(Family(req), Id(req)))
-            net.Set(pair, lots);
+            net[pair] = lots;
         SendJson(res, net);
     }));
     server.Get(account + "/executions", Guarded([&context](const auto& req, auto& res) {
-        Json list = Json::MakeArray();
+        Json list = Json::array();
         for (const Execution& execution : context.broker.GetAccount(Family(req), Id(req)).executions)
-            list.Push(ExecutionToJson(execution));
+            list.push_back(ExecutionToJson(execution));
         SendJson(res, list);
     }));
     server.Post(account + "/expire-sessions", Guarded([&context](const auto& req, auto& res) {
         context.broker.GetAccount(Family(req), Id(req));
-        Json json = Json::MakeObject();
-        json.Set("expired", context.sessions.ExpireAccount(Family(req), Id(req)));
+        Json json = Json::object();
+        json["expired"] = context.sessions.ExpireAccount(Family(req), Id(req));
         SendJson(res, json);
     }));
     server.Post(account + "/expire-password", Guarded([&context](const auto& req, auto& res) {
@@ -129,11 +127,11 @@ void RegisterMarketRoutes(httplib::Server& server, SimContext& context)
     // {"prices": {"EURUSD": 1.1}, "moving": false}
     server.Post("/_control/prices", Guarded([&context](const auto& req, auto& res) {
         Json body = JsonBody(req);
-        if (body.Has("prices"))
-            for (const auto& [pair, rate] : body.Get("prices").AsObject())
-                context.broker.SetPrice(pair, rate.AsNumber());
-        if (body.Has("moving"))
-            context.broker.SetPricesMoving(body.Get("moving").AsBool());
+        if (body.contains("prices"))
+            for (const auto& [pair, rate] : ObjectField(body, "prices").items())
+                context.broker.SetPrice(pair, NumberValue(rate));
+        if (body.contains("moving"))
+            context.broker.SetPricesMoving(BoolField(body, "moving"));
         SendJson(res, PricesJson(context));
     }));
 }
@@ -141,9 +139,9 @@ void RegisterMarketRoutes(httplib::Server& server, SimContext& context)
 void RegisterFaultRoutes(httplib::Server& server, SimContext& context)
 {
     auto list = [&context] {
-        Json json = Json::MakeArray();
+        Json json = Json::array();
         for (const Fault& fault : context.faults.List())
-            json.Push(FaultToJson(fault));
+            json.push_back(FaultToJson(fault));
         return json;
     };
     server.Get("/_control/faults", Guarded([list](const auto&, auto& res) { SendJson(res, list()); }));
@@ -151,8 +149,8 @@ void RegisterFaultRoutes(httplib::Server& server, SimContext& context)
     server.Post("/_control/faults", Guarded([&context, list](const auto& req, auto& res) {
         Json body = JsonBody(req);
         std::vector<Fault> faults;
-        if (body.IsArray())
-            for (const Json& item : body.AsArray())
+        if (body.is_array())
+            for (const Json& item : body)
                 faults.push_back(FaultFromJson(item));
         else
             faults.push_back(FaultFromJson(body));
@@ -174,14 +172,14 @@ void RegisterFaultRoutes(httplib::Server& server, SimContext& context)
 void RegisterServerRoutes(httplib::Server& server, SimContext& context)
 {
     server.Get("/_control/health", [](const auto&, auto& res) {
-        Json json = Json::MakeObject();
-        json.Set("ok", true);
+        Json json = Json::object();
+        json["ok"] = true;
         SendJson(res, json);
     });
     server.Get("/_control/stats", [&context](const auto&, auto& res) {
-        Json json = Json::MakeObject();
-        json.Set("counters", context.counters.ToJson());
-        json.Set("faultHits", context.faults.HitCounts());
+        Json json = Json::object();
+        json["counters"] = context.counters.ToJson();
+        json["faultHits"] = context.faults.HitCounts();
         SendJson(res, json);
     });
     server.Post("/_control/reset", [&context](const auto&, auto& res) {
@@ -190,10 +188,10 @@ void RegisterServerRoutes(httplib::Server& server, SimContext& context)
         context.broker.Reset();
         context.faults.Clear();
         context.counters.Clear();
-        SendJson(res, Json::MakeObject());
+        SendJson(res, Json::object());
     });
     server.Post("/_control/shutdown", [&server](const auto&, auto& res) {
-        SendJson(res, Json::MakeObject());
+        SendJson(res, Json::object());
         server.stop();
     });
 }

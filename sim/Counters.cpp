@@ -18,9 +18,9 @@ long long Counters::Get(const std::string& name) const
 Json Counters::ToJson() const
 {
     std::lock_guard lock(mutex_);
-    Json json = Json::MakeObject();
+    Json json = Json::object();
     for (const auto& [name, count] : counts_)
-        json.Set(name, count);
+        json[name] = count;
     return json;
 }
 

@@ -2,7 +2,7 @@
 // Named counters the control API reports (pages served per family, log-on
 // attempts, answered dialogs), safe from the server's worker threads.
 
-#include "Json.h"
+#include "JsonFields.h"
 
 #include <map>
 #include <mutex>

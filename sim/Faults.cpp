@@ -49,18 +49,18 @@ std::string FamilyOfPath(const std::string& path)
 Fault FaultFromJson(const Json& json)
 {
     Fault fault;
-    fault.kind = json.GetString("kind");
-    fault.count = static_cast<int>(json.GetInteger("count", 1));
-    fault.after = static_cast<int>(json.GetInteger("after", 0));
-    fault.family = json.GetString("family");
-    fault.path = json.GetString("path");
-    fault.method = json.GetString("method");
-    fault.account = json.GetString("account");
-    fault.delayMs = static_cast<int>(json.GetInteger("delayMs", 0));
-    fault.status = static_cast<int>(json.GetInteger("status", 0));
-    fault.message = json.GetString("message", "よろしいですか？");
-    fault.execute = json.GetBool("execute", false);
-    fault.answer = json.GetString("answer", "empty");
+    fault.kind = StringField(json, "kind");
+    fault.count = static_cast<int>(IntegerField(json, "count", 1));
+    fault.after = static_cast<int>(IntegerField(json, "after", 0));
+    fault.family = StringField(json, "family");
+    fault.path = StringField(json, "path");
+    fault.method = StringField(json, "method");
+    fault.account = StringField(json, "account");
+    fault.delayMs = static_cast<int>(IntegerField(json, "delayMs", 0));
+    fault.status = static_cast<int>(IntegerField(json, "status", 0));
+    fault.message = StringField(json, "message", "よろしいですか？");
+    fault.execute = BoolField(json, "execute", false);
+    fault.answer = StringField(json, "answer", "empty");
     Require(IsPageKind(fault.kind) || IsOrderKind(fault.kind), "unknown fault kind: " + fault.kind);
     Require(IsKind({"empty", "drop", "error"}, fault.answer), "answer must be empty, drop or error");
     Require(fault.count >= 1 && fault.count <= 1000, "count must be 1 to 1000");
@@ -74,19 +74,19 @@ Fault FaultFromJson(const Json& json)
 
 Json FaultToJson(const Fault& fault)
 {
-    Json json = Json::MakeObject();
-    json.Set("kind", fault.kind);
-    json.Set("count", fault.count);
-    json.Set("after", fault.after);
-    json.Set("family", fault.family);
-    json.Set("path", fault.path);
-    json.Set("method", fault.method);
-    json.Set("account", fault.account);
-    json.Set("delayMs", fault.delayMs);
-    json.Set("status", fault.status);
-    json.Set("message", fault.message);
-    json.Set("execute", fault.execute);
-    json.Set("answer", fault.answer);
+    Json json = Json::object();
+    json["kind"] = fault.kind;
+    json["count"] = fault.count;
+    json["after"] = fault.after;
+    json["family"] = fault.family;
+    json["path"] = fault.path;
+    json["method"] = fault.method;
+    json["account"] = fault.account;
+    json["delayMs"] = fault.delayMs;
+    json["status"] = fault.status;
+    json["message"] = fault.message;
+    json["execute"] = fault.execute;
+    json["answer"] = fault.answer;
     return json;
 }
 
@@ -148,9 +148,9 @@ std::optional<Fault> FaultBoard::TakeOrderFault(const std::string& kind, const s
 Json FaultBoard::HitCounts() const
 {
     std::lock_guard lock(mutex_);
-    Json json = Json::MakeObject();
+    Json json = Json::object();
     for (const auto& [kind, count] : hits_)
-        json.Set(kind, count);
+        json[kind] = count;
     return json;
 }
 

@@ -4,7 +4,7 @@
 // answer is lost. Each fault waits for `after` matching requests, then hits
 // the next `count` ones.
 
-#include "Json.h"
+#include "JsonFields.h"
 
 #include <functional>
 #include <mutex>

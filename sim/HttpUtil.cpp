@@ -16,21 +16,21 @@ void SendJson(httplib::Response& res, const Json& json, int status)
 {
     res.status = status;
     SetNoStore(res);
-    res.set_content(json.Dump(), "application/json; charset=utf-8");
+    res.set_content(DumpJson(json), "application/json; charset=utf-8");
 }
 
 void SendJsonError(httplib::Response& res, int status, const std::string& message)
 {
-    Json json = Json::MakeObject();
-    json.Set("error", message);
+    Json json = Json::object();
+    json["error"] = message;
     SendJson(res, json, status);
 }
 
 Json JsonBody(const httplib::Request& req)
 {
     if (req.body.find_first_not_of(" \t\r\n") == std::string::npos)
-        return Json::MakeObject();
-    return Json::Parse(req.body);
+        return Json::object();
+    return ParseJson(req.body);
 }
 
 std::string CookieValue(const httplib::Request& req, const std::string& name)

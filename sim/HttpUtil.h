@@ -2,7 +2,7 @@
 // Small request and response helpers shared by the control API and the
 // site families.
 
-#include "Json.h"
+#include "JsonFields.h"
 
 #include <httplib.h>
 

@@ -137,19 +137,19 @@ httplib::Server::Handler Guarded(Route route)
     };
 }
 
-void Done(httplib::Response& res) { SendJson(res, Json::MakeObject()); }
+void Done(httplib::Response& res) { SendJson(res, Json::object()); }
 
 Json PostsJson()
 {
-    Json list = Json::MakeArray();
+    Json list = Json::array();
     for (const auto& post : ServiceHostData().Posts()) {
-        Json fields = Json::MakeObject();
+        Json fields = Json::object();
         for (const auto& [name, value] : post.fields)
-            fields.Set(name, value);
-        Json item = Json::MakeObject();
-        item.Set("path", post.path);
-        item.Set("fields", fields);
-        list.Push(item);
+            fields[name] = value;
+        Json item = Json::object();
+        item["path"] = post.path;
+        item["fields"] = fields;
+        list.push_back(item);
     }
     return list;
 }
@@ -167,11 +167,11 @@ void RegisterControlRoutes(httplib::Server& server)
     }));
     server.Post(prefix + "subscribers", Guarded([](const auto& req, auto& res) {
         Json body = JsonBody(req);
-        ServiceHostData().SetSubscriber(body.GetString("id"), body.GetString("password"), body.GetString("signal"));
+        ServiceHostData().SetSubscriber(StringField(body, "id"), StringField(body, "password"), StringField(body, "signal"));
         Done(res);
     }));
     server.Post(prefix + "version", Guarded([](const auto& req, auto& res) {
-        ServiceHostData().SetVersion(JsonBody(req).GetString("version"));
+        ServiceHostData().SetVersion(StringField(JsonBody(req), "version"));
         Done(res);
     }));
     server.Put(prefix + "files/(.+)", Guarded([](const auto& req, auto& res) {
@@ -197,9 +197,9 @@ void RegisterControlRoutes(httplib::Server& server)
     server.Post(prefix + "faults", Guarded([](const auto& req, auto& res) {
         Json body = JsonBody(req);
         ServiceFault fault;
-        fault.status = static_cast<int>(body.GetInteger("status", 500));
-        fault.redirectLoop = body.GetBool("redirectLoop");
-        ServiceHostData().SetFault(body.GetString("path"), fault);
+        fault.status = static_cast<int>(IntegerField(body, "status", 500));
+        fault.redirectLoop = BoolField(body, "redirectLoop");
+        ServiceHostData().SetFault(StringField(body, "path"), fault);
         Done(res);
     }));
     server.Delete(prefix + "faults(/.*)", Guarded([](const auto& req, auto& res) {
@@ -207,7 +207,7 @@ void RegisterControlRoutes(httplib::Server& server)
         Done(res);
     }));
     server.Post(prefix + "load", Guarded([](const auto& req, auto& res) {
-        std::string folder = JsonBody(req).GetString("folder");
+        std::string folder = StringField(JsonBody(req), "folder");
         ServiceHostData().LoadFolder(folder) ? Done(res) : SendJsonError(res, 404, "no folder " + folder);
     }));
     server.Get(prefix + "posts", Guarded([](const auto&, auto& res) { SendJson(res, PostsJson()); }));

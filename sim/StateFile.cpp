@@ -39,7 +39,7 @@ void SaveStateFile(const std::string& path, const Json& state)
     if (fd < 0)
         FailWith("cannot create", temp);
     try {
-        WriteAll(fd, state.Dump() + "\n", temp);
+        WriteAll(fd, DumpJson(state) + "\n", temp);
         if (::fsync(fd) != 0)
             FailWith("cannot flush", temp);
     } catch (...) {
@@ -61,7 +61,7 @@ std::optional<Json> LoadStateFile(const std::string& path)
         return std::nullopt;
     std::ostringstream text;
     text << in.rdbuf();
-    return Json::Parse(text.str());
+    return ParseJson(text.str());
 }
 
 } // namespace sim

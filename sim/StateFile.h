@@ -3,7 +3,7 @@
 // positions. A save never leaves a half-written file: it writes a sibling
 // file, flushes it and renames it over the old one.
 
-#include "Json.h"
+#include "JsonFields.h"
 
 #include <optional>
 #include <string>

@@ -186,7 +186,7 @@ TEST_F(BrokerFixture, SnapshotRestoresAccountsPricesAndNumbering)
     AddAccount("a", true);
     broker.AddPosition("lionfx", "a", {"USDJPY", false, 4, 149.5});
     broker.PlaceOrder("lionfx", "a", "EURUSD", true, 1);
-    Json saved = Json::Parse(broker.Snapshot().Dump());
+    Json saved = ParseJson(broker.Snapshot().dump());
 
     Broker restored{[this] { return now; }};
     restored.Restore(saved);
@@ -222,7 +222,7 @@ TEST_F(BrokerFixture, EveryChangeIsHandedToThePersistCallback)
     AddAccount("a", true);
     broker.PlaceOrder("lionfx", "a", "USDJPY", true, 2);
     EXPECT_EQ(saves, 2);
-    EXPECT_EQ(last.Get("accounts").AsArray().at(0).Get("positions").AsArray().size(), 1u);
+    EXPECT_EQ(last.at("accounts").at(0).at("positions").size(), 1u);
 }
 
 } // namespace

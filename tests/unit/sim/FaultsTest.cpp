@@ -7,7 +7,7 @@ using namespace sim;
 
 namespace {
 
-Fault Make(const std::string& json) { return FaultFromJson(Json::Parse(json)); }
+Fault Make(const std::string& json) { return FaultFromJson(ParseJson(json)); }
 
 int Hits(FaultBoard& board, const std::string& path, int requests, const std::string& method = "GET")
 {
@@ -29,7 +29,7 @@ TEST(Faults, AfterLetsPagesThroughThenCountPagesAreHit)
         hit.push_back(board.TakePageFault(FaultBoard::Stage::BeforePage, "/lionfx/Menu.do", "GET").has_value());
     EXPECT_EQ(hit, (std::vector<bool>{false, false, false, true, true, false, false}));
     EXPECT_TRUE(board.List().empty());
-    EXPECT_EQ(board.HitCounts().GetInteger("error"), 2);
+    EXPECT_EQ(IntegerField(board.HitCounts(), "error"), 2);
 }
 
 TEST(Faults, FiltersChooseThePages)

@@ -14,11 +14,11 @@ TEST(StateFile, SavesWholeFilesAndReadsThemBack)
     const std::string path = dir.file("state.json");
 
     EXPECT_FALSE(LoadStateFile(path)) << "no file yet";
-    Json first = Json::Parse(R"({"accounts":[{"id":"a"}]})");
-    Json second = Json::Parse(R"({"accounts":[]})");
+    Json first = ParseJson(R"({"accounts":[{"id":"a"}]})");
+    Json second = ParseJson(R"({"accounts":[]})");
     SaveStateFile(path, first);
     SaveStateFile(path, second);
-    EXPECT_EQ(LoadStateFile(path)->Dump(), second.Dump());
+    EXPECT_EQ(LoadStateFile(path)->dump(), second.dump());
     EXPECT_FALSE(fs::exists(path + ".tmp")) << "no scratch file is left behind";
 
     testsupport::WriteFileBytes(path, "{broken");
