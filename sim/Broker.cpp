@@ -166,6 +166,16 @@ double Broker::ProfitOf(const Account& account, const Position& position, int lo
     return converted ? *converted : 0.0;
 }
 
+std::optional<Position> Broker::FindPosition(const std::string& family, const std::string& id,
+                                             const std::string& idText) const
+{
+    std::lock_guard lock(mutex_);
+    for (const Position& position : Find(family, id).positions)
+        if (std::to_string(position.id) == idText)
+            return position;
+    return std::nullopt;
+}
+
 Figures Broker::FiguresOf(const std::string& family, const std::string& id) const
 {
     std::lock_guard lock(mutex_);

@@ -54,6 +54,10 @@ public:
     // password or the one in force.
     void ChangePassword(const std::string& family, const std::string& id, const std::string& password);
 
+    // The account's open position whose id reads `idText` (as a page sends it).
+    std::optional<Position> FindPosition(const std::string& family, const std::string& id,
+                                         const std::string& idText) const;
+
     Figures FiguresOf(const std::string& family, const std::string& id) const;
     // Net lots per pair (positive long), only pairs with a non-zero net.
     std::map<std::string, int> NetLots(const std::string& family, const std::string& id) const;

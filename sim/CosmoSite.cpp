@@ -81,7 +81,6 @@ private:
     std::optional<OrderTicket> OrderOf(const httplib::Request& req, httplib::Response& res);
     std::optional<OrderTicket> CloseOf(const Visitor& visitor, const httplib::Request& req, httplib::Response& res,
                                        Position& position);
-    std::optional<Position> FindPosition(const std::string& account, const std::string& id) const;
     // What the confirmation the request submits executes; nothing, with the
     // refusal shown, for an unknown token or a repeat the account refuses.
     std::optional<OrderTicket> Confirmed(const Visitor& visitor, const httplib::Request& req, httplib::Response& res);
@@ -169,14 +168,6 @@ void CosmoSite::ContractList(const Visitor& visitor, const httplib::Request& req
     Send(res, ContractListPage(view));
 }
 
-std::optional<Position> CosmoSite::FindPosition(const std::string& account, const std::string& id) const
-{
-    for (const Position& position : context_.broker.GetAccount(kCosmoFamily, account).positions)
-        if (std::to_string(position.id) == id)
-            return position;
-    return std::nullopt;
-}
-
 void CosmoSite::ForwardClose(const Visitor& visitor, const httplib::Request& req, httplib::Response& res)
 {
     std::vector<std::string> ids = FieldValues(req, "contractId");
@@ -193,7 +184,7 @@ void CosmoSite::ForwardClose(const Visitor& visitor, const httplib::Request& req
         Send(res, ErrorPage("一度に決済できる建玉は1件です。"));
         return;
     }
-    auto position = FindPosition(visitor.account, ids[entered[0]]);
+    auto position = context_.broker.FindPosition(kCosmoFamily, visitor.account, ids[entered[0]]);
     auto lots = ParseWhole(amounts[entered[0]]);
     if (!position) {
         Send(res, ErrorPage("指定の建玉は既に決済されています。"));
@@ -209,7 +200,7 @@ void CosmoSite::ForwardClose(const Visitor& visitor, const httplib::Request& req
 std::optional<OrderTicket> CosmoSite::CloseOf(const Visitor& visitor, const httplib::Request& req,
                                              httplib::Response& res, Position& position)
 {
-    auto found = FindPosition(visitor.account, FieldValue(req, "contractId"));
+    auto found = context_.broker.FindPosition(kCosmoFamily, visitor.account, FieldValue(req, "contractId"));
     auto lots = ParseWhole(FieldValue(req, "closeOrderAmount"));
     if (!found || !lots || *lots < 1 || *lots > found->lots) {
         Send(res, ErrorPage("指定の建玉は既に決済されているか、決済数量が建玉数量を超えています。"));
@@ -252,7 +243,7 @@ void CosmoSite::ExecuteClose(const Visitor& visitor, const httplib::Request& req
     auto close = Confirmed(visitor, req, res);
     if (!close)
         return;
-    auto position = FindPosition(visitor.account, std::to_string(close->contractId));
+    auto position = context_.broker.FindPosition(kCosmoFamily, visitor.account, std::to_string(close->contractId));
     if (!position || close->lots > position->lots) {
         Send(res, ErrorPage("指定の建玉は既に決済されているか、決済数量が建玉数量を超えています。"));
         return;

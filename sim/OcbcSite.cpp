@@ -89,7 +89,6 @@ private:
     void CloseForm(const Visitor& visitor, const httplib::Request& req, httplib::Response& res);
     void CloseAction(const Visitor& visitor, const httplib::Request& req, httplib::Response& res);
 
-    std::optional<Position> FindPosition(const std::string& account, const std::string& number) const;
     std::optional<Change> ChangeOf(const std::string& key);
     void KeepChange(const std::string& key, const Change& change);
     std::optional<FormPayload> Submitted(const Visitor& visitor, const httplib::Request& req);
@@ -259,13 +258,13 @@ void OcbcSite::SettlementList(const Visitor& visitor, httplib::Response& res)
 
 void OcbcSite::PositionDetail(const Visitor& visitor, const httplib::Request& req, httplib::Response& res)
 {
-    auto position = FindPosition(visitor.account, FieldValue(req, "pbangou"));
+    auto position = context_.broker.FindPosition(kOcbcFamily, visitor.account, FieldValue(req, "pbangou"));
     Send(res, position ? PositionPage(*position) : NoticePage("指定の建玉は存在しません。"));
 }
 
 void OcbcSite::CloseForm(const Visitor& visitor, const httplib::Request& req, httplib::Response& res)
 {
-    auto position = FindPosition(visitor.account, FieldValue(req, "pbangou"));
+    auto position = context_.broker.FindPosition(kOcbcFamily, visitor.account, FieldValue(req, "pbangou"));
     if (!position) {
         Send(res, NoticePage("指定の建玉は存在しません。"));
         return;
@@ -275,7 +274,7 @@ void OcbcSite::CloseForm(const Visitor& visitor, const httplib::Request& req, ht
 
 void OcbcSite::CloseAction(const Visitor& visitor, const httplib::Request& req, httplib::Response& res)
 {
-    auto position = FindPosition(visitor.account, FieldValue(req, "pbangou"));
+    auto position = context_.broker.FindPosition(kOcbcFamily, visitor.account, FieldValue(req, "pbangou"));
     if (!position) {
         Send(res, NoticePage("指定の建玉は存在しません。"));
         return;
@@ -296,14 +295,6 @@ void OcbcSite::CloseAction(const Visitor& visitor, const httplib::Request& req, 
         if (answer)
             Send(res, CloseDonePage(execution));
     });
-}
-
-std::optional<Position> OcbcSite::FindPosition(const std::string& account, const std::string& number) const
-{
-    for (const Position& position : context_.broker.GetAccount(kOcbcFamily, account).positions)
-        if (std::to_string(position.id) == number)
-            return position;
-    return std::nullopt;
 }
 
 std::optional<OcbcSite::FormPayload> OcbcSite::Submitted(const Visitor& visitor, const httplib::Request& req)

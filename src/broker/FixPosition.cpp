@@ -6,13 +6,13 @@
 #include "broker/TradeApiBase.h"
 
 #include "base/AkUnit.h"
+#include "broker/AdapterText.h"
 #include "documents/DocumentValues.h"
 
 #include <cstdlib>
 
 namespace {
 
-std::string Side(bool buy) { return buy ? "Buy" : "Sell"; }
 std::string Num(long long n) { return std::to_string(n); }
 
 } // namespace
@@ -53,29 +53,29 @@ bool TTradeApiBase::FixPositionByCloseThenOpen(const std::string& pair, bool buy
                 if (remaining < size) {
                     const long long c = u < 0 ? -remaining : remaining;
                     Log("[FixPosition] " + t.Ticket + ", " + t.Pair + ", " + t.OpenRate + ", " +
-                        Side(t.IsBuy) + ", " + t.Units + " Lotのうち " + Num(c) + " Lot部分決済します");
+                        BuySell(t.IsBuy) + ", " + t.Units + " Lotのうち " + Num(c) + " Lot部分決済します");
                     if (!ClosePosition(t, static_cast<int>(std::llabs(c)))) {
-                        Log("[FixPosition] Erorr! Ticket=" + t.Ticket + " " + Side(c > 0) + Num(c) +
+                        Log("[FixPosition] Erorr! Ticket=" + t.Ticket + " " + BuySell(c > 0) + Num(c) +
                             " Lotの決済の成否が不明です。残り " + Num(remaining) +
                             " Lotの処理が残っていますが、重複を避けるため今回は処理を抜けます");
                         return false;
                     }
                     closed += std::llabs(c);
                     remaining -= std::llabs(c);
-                    Log("[FixPosition] " + Side(c > 0) + " " + Num(c) + " Lotの部分決済に成功. 残り " +
+                    Log("[FixPosition] " + BuySell(c > 0) + " " + Num(c) + " Lotの部分決済に成功. 残り " +
                         Num(remaining) + " Lot");
                 } else {
                     Log("[FixPosition] " + t.Ticket + ", " + t.Pair + ", " + t.OpenRate + ", " +
-                        Side(t.IsBuy) + ", " + t.Units + " Lot を決済します");
+                        BuySell(t.IsBuy) + ", " + t.Units + " Lot を決済します");
                     if (!ClosePosition(t, -1)) {
-                        Log("[FixPosition] Erorr! Ticket=" + t.Ticket + " " + Side(u > 0) + Num(u) +
+                        Log("[FixPosition] Erorr! Ticket=" + t.Ticket + " " + BuySell(u > 0) + Num(u) +
                             " Unitsの決済の成否が不明です。残り " + Num(remaining) +
                             " Unitsの処理が残っていますが、重複を避けるため今回は処理を抜けます");
                         return false;
                     }
                     closed += size;
                     remaining -= size;
-                    Log("[FixPosition] " + Side(u > 0) + " " + Num(u) + " Unitsの決済に成功. 残り調整は " +
+                    Log("[FixPosition] " + BuySell(u > 0) + " " + Num(u) + " Unitsの決済に成功. 残り調整は " +
                         Num(remaining) + " Lot");
                 }
             }
@@ -86,22 +86,22 @@ bool TTradeApiBase::FixPositionByCloseThenOpen(const std::string& pair, bool buy
         }
 
         if (closed > 0)
-            Log("[FixPosition] " + Side(!buy) + "ポジションは全て決済したので、残り " + Num(remaining) +
-                " Lotは " + Side(buy) + "Openします");
+            Log("[FixPosition] " + BuySell(!buy) + "ポジションは全て決済したので、残り " + Num(remaining) +
+                " Lotは " + BuySell(buy) + "Openします");
         else
-            Log("[FixPosition] " + Side(!buy) + "ポジションはありませんので、" + Num(remaining) + " Lotを " +
-                Side(buy) + "Openします");
+            Log("[FixPosition] " + BuySell(!buy) + "ポジションはありませんので、" + Num(remaining) + " Lotを " +
+                BuySell(buy) + "Openします");
 
         while (remaining > 0) {
             const long long n = std::min<long long>(maxLotsPerOrder, remaining);
-            Log("[FixPosition] " + Num(n) + " Lotを " + Side(buy) + "Open");
+            Log("[FixPosition] " + Num(n) + " Lotを " + BuySell(buy) + "Open");
             if (!OpenPosition(pair, buy, static_cast<int>(n), holding, moved, "ByFixPosition", 0)) {
-                Log("[FixPosition] Error! " + pair + " " + Num(n) + " Lotの" + Side(buy) +
+                Log("[FixPosition] Error! " + pair + " " + Num(n) + " Lotの" + BuySell(buy) +
                     "Openの成否が不明です。重複を避けるため、次回実行時に再確認します");
                 break;
             }
             remaining -= n;
-            Log("[FixPosition] " + pair + " " + Num(n) + " Lotの " + Side(buy) + "Open に成功。残り " +
+            Log("[FixPosition] " + pair + " " + Num(n) + " Lotの " + BuySell(buy) + "Open に成功。残り " +
                 Num(remaining) + " Lot");
             PauseAfterFixOrder();
         }

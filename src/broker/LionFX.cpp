@@ -1,6 +1,7 @@
 #include "broker/LionFX.h"
 
 #include "base/AkUnit.h"
+#include "broker/AdapterText.h"
 
 #include <array>
 
@@ -14,31 +15,10 @@ constexpr std::array<const char*, 6> kPairLinkTexts = {"EUR/USD", "EUR/GBP", "EU
 // stops offering one must not hold an unattended run forever.
 constexpr int kMaxListPages = 500;
 
-std::string BuySell(bool buy) { return buy ? "Buy" : "Sell"; }
-
 std::string WithoutSlash(const std::string& pair) { return ToUpperAscii(ReplaceAll(pair, "/", "")); }
-
-// "EURUSD" -> "EUR/USD".
-std::string WithSlash(const std::string& pair) {
-    const std::string upper = ToUpperAscii(pair);
-    return upper.size() > 3 ? upper.substr(0, 3) + "/" + upper.substr(3) : upper;
-}
 
 // A size such as "10枚" as its text "10".
 std::string SizeText(const std::string& value) { return Trim(ReplaceAll(value, "枚", "")); }
-
-// A figure such as "1,234,567"; raises on anything that is not a whole number.
-long long WholeNumber(const std::string& text) {
-    long long value = 0;
-    if (!TryParseInteger(ReplaceAll(text, ",", ""), value))
-        throw BrowserError("not a whole number: " + text);
-    return value;
-}
-
-std::string TicketLine(const TTicket& ticket) {
-    return ticket.Ticket + ", " + ticket.Pair + ", " + ticket.OpenRate + ", " + BuySell(ticket.IsBuy) + ", " +
-           ticket.Units + " Lot";
-}
 
 } // namespace
 
@@ -251,18 +231,6 @@ int TLionFXAPI::SumOfSummaryPage() {
 
 // --- Orders ----------------------------------------------------------------------
 
-ElementHandle TLionFXAPI::FirstForm() {
-    const std::vector<ElementHandle> forms = WebBrowser->Forms();
-    if (forms.empty()) throw BrowserError("the page has no form");
-    return forms.front();
-}
-
-ElementHandle TLionFXAPI::FormField(ElementHandle form, const std::string& name) {
-    for (ElementHandle field : WebBrowser->FormFields(form))
-        if (WebBrowser->Attribute(field, "name") == name) return field;
-    throw BrowserError("the form has no field " + name);
-}
-
 void TLionFXAPI::ClickFirstFormSubmit() { WebBrowser->Click(FormField(FirstForm(), "submit")); }
 
 void TLionFXAPI::FillOrderForm(const std::string& pair, bool buy, const std::string& lotText) {
@@ -359,13 +327,7 @@ bool TLionFXAPI::ClosePosition(const TTicket& ticket, int) {
         DetailLog("■■ ClosePosition Out");
         return result;
     } catch (...) {
-        Log("error! 正常に終了できませんでした");
-        std::string body;
-        try {
-            body = WebBrowser->BodyInnerHtml();
-        } catch (...) {
-        }
-        DetailLog("error! とにかくエラー。以下、現在のIE.InnerHTMLをログっときます" + body);
+        LogUnexpectedError();
         return false;
     }
 }

@@ -45,9 +45,6 @@ private:
     void ReadTicketsOfPage(const std::string& pairLink, TTicketArray& tickets);
     int SumOfSummaryPage();
 
-    ElementHandle FirstForm();
-    // A field of the form by its name; raises BrowserError when absent.
-    ElementHandle FormField(ElementHandle form, const std::string& name);
     void ClickFirstFormSubmit();
     void FillOrderForm(const std::string& pair, bool buy, const std::string& lotText);
     bool WaitTwice();
