@@ -26,11 +26,13 @@ void CheckBox9Click(AutostartEntry& entry, bool registered)
         if (registered && !entry.Exists()) {
             entry.Create(StartupCommand());
             ShowUserMessage("スタートアップに登録しました\r\n以後、PC再起動時にPellagoを起動し\r\n"
-                            "定期的にシグナルをチェックし、自動売買を行います");
+                            "定期的にシグナルをチェックし、自動売買を行います",
+                            "確認");
         } else if (!registered && entry.Exists()) {
             entry.Remove();
             ShowUserMessage("スタートアップの登録を削除しました\r\n"
-                            "自動売買を自動実行させるには、再度スタートアップに登録してください");
+                            "自動売買を自動実行させるには、再度スタートアップに登録してください",
+                            "確認");
         }
     } catch (const std::exception& error) {
         ShowUserMessage(std::string("スタートアップの登録を変更できませんでした\r\n") + error.what());

@@ -81,10 +81,10 @@ void SetUserMessageSink(UserMessageSink sink)
     MessageSink() = std::move(sink);
 }
 
-void ShowUserMessage(const std::string& text)
+void ShowUserMessage(const std::string& text, const std::string& caption)
 {
     if (MessageSink())
-        MessageSink()(text);
+        MessageSink()(text, caption);
     else
         std::cerr << text << std::endl;
 }

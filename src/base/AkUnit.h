@@ -20,9 +20,9 @@ std::string ProgramPath(const std::string& relative);
 // --- User messages ----------------------------------------------------------
 // Message boxes of operations go through this sink; the window shows them,
 // an unattended or headless run only logs them, so nothing ever blocks.
-using UserMessageSink = std::function<void(const std::string& text)>;
+using UserMessageSink = std::function<void(const std::string& text, const std::string& caption)>;
 void SetUserMessageSink(UserMessageSink sink);
-void ShowUserMessage(const std::string& text);
+void ShowUserMessage(const std::string& text, const std::string& caption = "Pellago");
 
 // --- Waiting ------------------------------------------------------------
 // The program wires the pump to its event loop; without one waiting only sleeps.

@@ -177,6 +177,7 @@ TEST(XdgAutostart, EntryWrittenAndRemovedWhereXdgSaysAndStartsTheProgramWithAuto
     }
     EXPECT_EQ(folder.messages[0].rfind("スタートアップに登録しました\r\n", 0), 0u);
     EXPECT_EQ(folder.messages[1].rfind("スタートアップの登録を削除しました\r\n", 0), 0u);
+    EXPECT_EQ(folder.captions, (std::vector<std::string>{"確認", "確認"}));
 
     // A program outside its program folder comes back with the folder; the
     // format's quoting keeps odd characters in the path.

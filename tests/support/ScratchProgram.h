@@ -28,7 +28,10 @@ public:
         ActivityMemo().clear();
         SetServiceHooks({});
         SetProxySettingProvider(nullptr);
-        SetUserMessageSink([this](const std::string& text) { messages.push_back(text); });
+        SetUserMessageSink([this](const std::string& text, const std::string& caption) {
+            messages.push_back(text);
+            captions.push_back(caption);
+        });
     }
     ~ScratchProgramFolder()
     {
@@ -58,6 +61,7 @@ public:
 
     // What the operations showed the user in message boxes.
     std::vector<std::string> messages;
+    std::vector<std::string> captions;
 
 private:
     ScratchDir scratch_;

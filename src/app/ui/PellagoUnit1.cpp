@@ -31,7 +31,7 @@ TPellagoForm::TPellagoForm(const StartOptions& options, QWidget* parent)
     statusPages_ = new StatusPages(*this);
     ConnectOptionRules();
     AttachLogView();
-    SetUserMessageSink([this](const std::string& text) { ShowUserMessageBox(text); });
+    SetUserMessageSink([this](const std::string& text, const std::string& caption) { ShowUserMessageBox(text, caption); });
     // Every network operation takes the proxy choice of the moment.
     SetProxySettingProvider(
         [this] { return TProxySetting{CheckBox17->isChecked(), Edit11->text().trimmed().toStdString()}; });
@@ -58,7 +58,7 @@ TPellagoForm::~TPellagoForm()
     SetLogObserver({});
 }
 
-void TPellagoForm::ShowUserMessageBox(const std::string& text)
+void TPellagoForm::ShowUserMessageBox(const std::string& text, const std::string& caption)
 {
     // An unattended run never waits for a click: the message goes to the log.
     if (Headless() || AutoMode || !isVisible()) {
@@ -66,7 +66,7 @@ void TPellagoForm::ShowUserMessageBox(const std::string& text)
         return;
     }
     const QString shown = QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Pellago"), shown, QMessageBox::Ok, this);
+    auto* box = new QMessageBox(QMessageBox::Information, QString::fromStdString(caption), shown, QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();

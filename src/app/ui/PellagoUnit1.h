@@ -314,7 +314,7 @@ private:
     void ApplyDisplayMode(int mode);
     void MirrorActivityMemo();
     void ShowMemoAtBottom();
-    void ShowUserMessageBox(const std::string& text);
+    void ShowUserMessageBox(const std::string& text, const std::string& caption);
 
     bool TradeNewestSignal();
     void EndWatchdog();

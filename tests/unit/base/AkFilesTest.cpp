@@ -18,7 +18,7 @@ class AkFiles : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SetUserMessageSink([this](const std::string& text) { messages.push_back(text); });
+        SetUserMessageSink([this](const std::string& text, const std::string&) { messages.push_back(text); });
     }
     void TearDown() override { SetUserMessageSink({}); }
 
