@@ -4,62 +4,23 @@
 // and mails its report to a loopback SMTP server; with the broker refusing
 // every log-on it records the failure for the retry.
 
-#include "app/IniFile.h"
 #include "app/MailMessage.h"
-#include "app/MarketCalendar.h"
-#include "base/Angou.h"
-#include "base/Clock.h"
-#include "integration/MailKit.h"
-#include "support/SimServer.h"
-#include "support/TestSupport.h"
+#include "e2e/HeadlessKit.h"
 
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <gtest/gtest.h>
-#include <pugixml.hpp>
 
-#include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <string>
 
-using testsupport::BinDir;
-using testsupport::MarketOpenOffset;
-using testsupport::ProgramNow;
+using headless::ProgramHome;
+using headless::RunResult;
+using headless::Two;
 using testsupport::ReadFileBytes;
 using testsupport::ScratchDir;
 using testsupport::SimServer;
-using testsupport::WriteFileBytes;
 
 namespace {
-
-constexpr int kRunTimeoutMs = 240000;
-
-std::string Two(int value)
-{
-    char text[8];
-    std::snprintf(text, sizeof text, "%02d", value);
-    return text;
-}
-
-// USDJPY: 2 of 2 slots long (strength 1); EURJPY: 1 of 2 short (-0.5).
-std::string DemoSignal(const DateTime& day)
-{
-    return "<PellagoSignal>\n  <FileName>" + Two(day.month) + Two(day.day) +
-           ".xml</FileName>\n"
-           "  <HoldPositionSummary>\n"
-           "    <USDJPY><Breakout UseSystemCount=\"2\" PositionCount=\"2\"/></USDJPY>\n"
-           "    <EURJPY><Breakout UseSystemCount=\"2\" PositionCount=\"-1\"/></EURJPY>\n"
-           "  </HoldPositionSummary>\n"
-           "  <HoldPosition/>\n"
-           "</PellagoSignal>\n";
-}
-
-struct RunResult {
-    int exitCode = -1;
-    std::string output;
-};
 
 class CycleHeadless : public ::testing::Test {
 protected:
@@ -74,86 +35,18 @@ protected:
     void SetUp() override
     {
         account = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        offset = MarketOpenOffset();
-        ASSERT_TRUE(sim->Post("/_control/service/demo_signal", DemoSignal(ProgramNow(offset))).ok());
+        home = std::make_unique<ProgramHome>(*sim);
         ASSERT_TRUE(sim->CreateAccount(R"({"family":"lionfx","id":")" + account +
                                        R"(","password":"pw","deposit":1000000})"));
-        WriteFileBytes(home.file("service.conf"),
-                       "web_base = " + sim->Url("") + "\nmail_host = 127.0.0.1\nmail_port = 9\n");
-        WriteFileBytes(home.file("pellago.ini"), "[Main]\r\nCheckBox10=1\r\n");
-        std::filesystem::create_directories(home.file("AutoTrade"));
-        WriteFileBytes(home.file("AutoTrade/Licensed"), "");
     }
 
-    // The account as the account screen adds it, with leverage 3 everywhere.
-    void AddAccount(const std::string& password)
-    {
-        QProcess tool;
-        tool.start(QString::fromStdString(BinDir() + "pellago-demo-account"),
-                   {"--home", QString::fromStdString(home.path()), "--broker", "LionFX", "--user",
-                    QString::fromStdString(account), "--password", QString::fromStdString(password),
-                    "--leverage", "3"});
-        ASSERT_TRUE(tool.waitForFinished(60000));
-        ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
-    }
-
-    RunResult RunOnce()
-    {
-        QProcess program;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("PELLAGO_TEST_CLOCK_OFFSET", QString::number(offset));
-        for (const auto& [name, value] : extraEnvironment)
-            environment.insert(name, value);
-        program.setProcessEnvironment(environment);
-        program.setProcessChannelMode(QProcess::SeparateChannels);
-        program.start(QString::fromStdString(BinDir() + "pellago"),
-                      {"--home", QString::fromStdString(home.path()), "--headless", "--once", "auto"});
-        RunResult result;
-        if (!program.waitForFinished(kRunTimeoutMs)) {
-            program.kill();
-            program.waitForFinished();
-        }
-        result.exitCode = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
-        result.output = program.readAllStandardOutput().toStdString();
-        return result;
-    }
-
-    std::string AutoTradeValue(const std::string& key) const
-    {
-        return ReadIniString(home.file("pellago.ini"), "AutoTrade", key).value_or("(missing)");
-    }
-
-    // HoldPosition/Summary of the account document: net lots per pair.
-    std::map<std::string, int> RecordedNetLots() const
-    {
-        pugi::xml_document doc;
-        EXPECT_TRUE(doc.load_file(home.file("Setting/Account.xml").c_str()));
-        std::map<std::string, int> lots;
-        const pugi::xml_node summary =
-            doc.document_element().child("Accounts").child("Account").child("Status").child("HoldPosition").child(
-                "Summary");
-        for (pugi::xml_node pair : summary.children())
-            if (const int units = pair.child("Units").text().as_int())
-                lots[pair.name()] = units;
-        return lots;
-    }
-
-    // Mail reports on, over STARTTLS with AUTH to the loopback server.
-    void MailReportsTo(int port, const std::string& certFolder)
-    {
-        WriteFileBytes(home.file("pellago.ini"),
-                       "[Main]\r\nCheckBox10=1\r\nCheckBox1=1\r\nCheckBox2=1\r\nEdit3=127.0.0.1\r\nEdit7=" +
-                           std::to_string(port) + "\r\nEdit4=" + mailkit::kUser +
-                           "\r\nEdit5=" + AngouEncodeText(mailkit::kPassword) +
-                           "\r\nEdit8=Pellagoレポート\r\nEdit9=bot@example.test\r\nEdit10=user@example.test\r\n");
-        extraEnvironment["PELLAGO_MAIL_CA_FILE"] = QString::fromStdString(certFolder + "cert.pem");
-    }
+    void AddAccount(const std::string& password) { home->AddAccount("LionFX", account, password); }
+    RunResult RunOnce() { return home->RunOnce(); }
+    std::string AutoTradeValue(const std::string& key) const { return home->AutoTradeValue(key); }
 
     static inline SimServer* sim = nullptr;
-    std::map<QString, QString> extraEnvironment;
-    ScratchDir home;
+    std::unique_ptr<ProgramHome> home;
     std::string account;
-    long long offset = 0;
 };
 
 bool Contains(const std::string& text, const std::string& part)
@@ -167,7 +60,7 @@ TEST_F(CycleHeadless, OneTickReceivesTheDemoSignalTradesTheAccountToItsTargetsAn
     ScratchDir spool;
     ASSERT_TRUE(mailkit::MakeCertificate(certificates.path()));
     mailkit::SmtpServer smtp(spool.path(), certificates.path());
-    MailReportsTo(smtp.Port(), certificates.path());
+    home->MailReportsTo(smtp.Port(), certificates.path());
     AddAccount("pw");
     const RunResult run = RunOnce();
     ASSERT_EQ(run.exitCode, 0) << run.output;
@@ -175,18 +68,17 @@ TEST_F(CycleHeadless, OneTickReceivesTheDemoSignalTradesTheAccountToItsTargetsAn
 
     EXPECT_TRUE(Contains(run.output, "■ 新しいシグナルを受信しました // DemoSignal")) << run.output;
     EXPECT_TRUE(Contains(run.output, "■ 自動売買は正常に終了しました")) << run.output;
-    // 1,000,000 yen x 3 / 100 / 10,000 per lot: USDJPY 3 long; EURJPY -1.5 rounds away to 2 short.
-    const std::map<std::string, int> targets{{"EURJPY", -2}, {"USDJPY", 3}};
+    const std::map<std::string, int> targets = headless::DemoTargets();
     EXPECT_EQ(sim->NetLots("lionfx", account), targets);
-    EXPECT_EQ(RecordedNetLots(), targets);
+    EXPECT_EQ(home->RecordedNetLots(), targets);
 
     EXPECT_EQ(AutoTradeValue("LatestTrade"), "1");
     EXPECT_EQ(AutoTradeValue("URetryCount"), "0");
-    const DateTime day = ProgramNow(offset);
+    const DateTime day = testsupport::ProgramNow(home->offset());
     const std::string snapshot =
         "AutoTrade/AccountLog/" + std::to_string(day.year) + "/" + Two(day.month) + Two(day.day) + ".xml";
-    EXPECT_TRUE(std::filesystem::exists(home.file(snapshot))) << snapshot;
-    EXPECT_FALSE(ReadFileBytes(home.file("AutoTrade/AccountLog/Balance.csv")).empty());
+    EXPECT_TRUE(std::filesystem::exists(home->file(snapshot))) << snapshot;
+    EXPECT_FALSE(ReadFileBytes(home->file("AutoTrade/AccountLog/Balance.csv")).empty());
 
     const auto mails = smtp.Messages();
     ASSERT_EQ(mails.size(), 1u) << run.output;
@@ -198,8 +90,8 @@ TEST_F(CycleHeadless, OneTickReceivesTheDemoSignalTradesTheAccountToItsTargetsAn
     EXPECT_TRUE(Contains(body, "[重要] 自動売買は正常に終了しました")) << body;
     EXPECT_TRUE(Contains(body, "errorは0個です")) << body;
     EXPECT_TRUE(Contains(run.output, "メール送信成功.")) << run.output;
-    EXPECT_TRUE(std::filesystem::is_empty(home.file("MailTemp")));
-    EXPECT_FALSE(std::filesystem::is_empty(home.file("MailLog")));
+    EXPECT_TRUE(std::filesystem::is_empty(home->file("MailTemp")));
+    EXPECT_FALSE(std::filesystem::is_empty(home->file("MailLog")));
 }
 
 TEST_F(CycleHeadless, ARefusedLogOnRecordsTheFailureForTheRetry)

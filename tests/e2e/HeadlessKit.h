@@ -1,0 +1,160 @@
+#pragma once
+// The unattended program as the end-to-end tests drive it: a scratch program
+// folder whose service is pellago-sim (with its demo signal), accounts added
+// as the account screen adds them, report mail to a loopback SMTP server,
+// and `pellago --home DIR --headless --once auto` run to its end or started
+// to be killed.
+
+#include "app/IniFile.h"
+#include "base/Angou.h"
+#include "base/Clock.h"
+#include "integration/MailKit.h"
+#include "support/SimServer.h"
+#include "support/TestSupport.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace headless {
+
+constexpr int kRunTimeoutMs = 240000;
+
+inline std::string Two(int value)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "%02d", value);
+    return text;
+}
+
+// USDJPY: 2 of 2 slots long (strength 1); EURJPY: 1 of 2 short (-0.5).
+inline std::string DemoSignal(const DateTime& day)
+{
+    return "<PellagoSignal>\n  <FileName>" + Two(day.month) + Two(day.day) +
+           ".xml</FileName>\n"
+           "  <HoldPositionSummary>\n"
+           "    <USDJPY><Breakout UseSystemCount=\"2\" PositionCount=\"2\"/></USDJPY>\n"
+           "    <EURJPY><Breakout UseSystemCount=\"2\" PositionCount=\"-1\"/></EURJPY>\n"
+           "  </HoldPositionSummary>\n"
+           "  <HoldPosition/>\n"
+           "</PellagoSignal>\n";
+}
+
+// The demo signal's targets at leverage 3 on 1,000,000 yen and 10,000 units
+// a lot: USDJPY 3 long; EURJPY -1.5 rounds away to 2 short.
+inline std::map<std::string, int> DemoTargets()
+{
+    return {{"EURJPY", -2}, {"USDJPY", 3}};
+}
+
+struct RunResult {
+    int exitCode = -1; // -1: killed, crashed or timed out
+    std::string output;
+};
+
+inline RunResult Finish(QProcess& program, int timeoutMs)
+{
+    if (!program.waitForFinished(timeoutMs)) {
+        program.kill();
+        program.waitForFinished();
+    }
+    RunResult result;
+    result.exitCode = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
+    result.output = program.readAllStandardOutput().toStdString();
+    return result;
+}
+
+class ProgramHome {
+public:
+    // A licensed program folder in demo mode whose service is `sim`, the
+    // program's clock moved to a day the FX market is open.
+    explicit ProgramHome(const testsupport::SimServer& sim) : offset_(testsupport::MarketOpenOffset())
+    {
+        EXPECT_TRUE(sim.Post("/_control/service/demo_signal", DemoSignal(testsupport::ProgramNow(offset_))).ok());
+        testsupport::WriteFileBytes(file("service.conf"),
+                                    "web_base = " + sim.Url("") + "\nmail_host = 127.0.0.1\nmail_port = 9\n");
+        testsupport::WriteFileBytes(file("pellago.ini"), "[Main]\r\nCheckBox10=1\r\n");
+        std::filesystem::create_directories(file("AutoTrade"));
+        testsupport::WriteFileBytes(file("AutoTrade/Licensed"), "");
+    }
+
+    const std::string& path() const { return home_.path(); }
+    std::string file(const std::string& relative) const { return home_.file(relative); }
+    long long offset() const { return offset_; }
+
+    // The account as the account screen adds it, with leverage 3 everywhere.
+    void AddAccount(const std::string& broker, const std::string& user, const std::string& password) const
+    {
+        QProcess tool;
+        tool.start(QString::fromStdString(testsupport::BinDir() + "pellago-demo-account"),
+                   {"--home", QString::fromStdString(path()), "--broker", QString::fromStdString(broker), "--user",
+                    QString::fromStdString(user), "--password", QString::fromStdString(password), "--leverage",
+                    "3"});
+        ASSERT_TRUE(tool.waitForFinished(60000));
+        ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    }
+
+    // Mail reports on, over STARTTLS with AUTH to the loopback server.
+    void MailReportsTo(int port, const std::string& certFolder)
+    {
+        testsupport::WriteFileBytes(
+            file("pellago.ini"), "[Main]\r\nCheckBox10=1\r\nCheckBox1=1\r\nCheckBox2=1\r\nEdit3=127.0.0.1\r\nEdit7=" +
+                                     std::to_string(port) + "\r\nEdit4=" + mailkit::kUser +
+                                     "\r\nEdit5=" + AngouEncodeText(mailkit::kPassword) +
+                                     "\r\nEdit8=Pellagoレポート\r\nEdit9=bot@example.test\r\nEdit10=user@example.test\r\n");
+        environment_["PELLAGO_MAIL_CA_FILE"] = QString::fromStdString(certFolder + "cert.pem");
+    }
+
+    void SetEnvironment(const QString& name, const QString& value) { environment_[name] = value; }
+
+    // The program started on one tick of automatic mode.
+    std::unique_ptr<QProcess> Start() const
+    {
+        auto program = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PELLAGO_TEST_CLOCK_OFFSET", QString::number(offset_));
+        for (const auto& [name, value] : environment_)
+            environment.insert(name, value);
+        program->setProcessEnvironment(environment);
+        program->setProcessChannelMode(QProcess::SeparateChannels);
+        program->start(QString::fromStdString(testsupport::BinDir() + "pellago"),
+                       {"--home", QString::fromStdString(path()), "--headless", "--once", "auto"});
+        return program;
+    }
+
+    RunResult RunOnce() const { return Finish(*Start(), kRunTimeoutMs); }
+
+    std::string AutoTradeValue(const std::string& key) const
+    {
+        return ReadIniString(file("pellago.ini"), "AutoTrade", key).value_or("(missing)");
+    }
+
+    // HoldPosition/Summary of the account document's n-th account: net lots per pair.
+    std::map<std::string, int> RecordedNetLots(int account = 0) const
+    {
+        pugi::xml_document doc;
+        EXPECT_TRUE(doc.load_file(file("Setting/Account.xml").c_str()));
+        pugi::xml_node node = doc.document_element().child("Accounts").child("Account");
+        for (int i = 0; i < account; ++i)
+            node = node.next_sibling("Account");
+        std::map<std::string, int> lots;
+        for (pugi::xml_node pair : node.child("Status").child("HoldPosition").child("Summary").children())
+            if (const int units = pair.child("Units").text().as_int())
+                lots[pair.name()] = units;
+        return lots;
+    }
+
+private:
+    testsupport::ScratchDir home_;
+    long long offset_;
+    std::map<QString, QString> environment_;
+};
+
+} // namespace headless

@@ -1,0 +1,193 @@
+// A crash or power cut at any moment loses nothing: the unattended program
+// (`pellago --headless --once auto`) is killed with SIGKILL at random moments
+// of its trade runs against pellago-sim, 30 times. Before each run the
+// service has a new signal and the brokers' books have moved, so that every
+// run has orders to place and a report to mail. After each kill the account document parses, the settings keep
+// LatestTrade "0" when a run was cut, and every mail the queue held is still
+// queued (and readable) or was delivered. A last, uncut run brings every
+// account to its targets and empties the queue.
+// PELLAGO_KILL_SEED=N replays one sequence of moments.
+
+#include "e2e/HeadlessKit.h"
+#include "reporting/MailQueue.h"
+
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+using headless::ProgramHome;
+using headless::RunResult;
+using testsupport::ScratchDir;
+using testsupport::SimServer;
+
+namespace {
+
+constexpr int kKills = 30;
+// Runs that end before their moment do not count; this bounds the tries.
+constexpr int kMostRuns = 50;
+
+struct Family {
+    std::string broker; // the account screen's label
+    std::string family; // pellago-sim's site family
+    std::string user;
+};
+
+const std::vector<Family> kFamilies = {{"LionFX", "lionfx", "crash-lionfx"}};
+
+std::set<std::string> QueuedMails(const ProgramHome& home)
+{
+    std::set<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(home.file("MailTemp"), error))
+        if (entry.path().extension() == ".log")
+            names.insert(entry.path().filename().string());
+    return names;
+}
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+int MillisecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return static_cast<int>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
+}
+
+unsigned Seed()
+{
+    const char* fixed = std::getenv("PELLAGO_KILL_SEED");
+    return fixed && *fixed ? static_cast<unsigned>(std::strtoul(fixed, nullptr, 10)) : std::random_device{}();
+}
+
+class CrashSafety : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(sim.Running());
+        ASSERT_TRUE(sim.Post("/_control/prices", R"({"moving":false})").ok());
+        ASSERT_TRUE(mailkit::MakeCertificate(certificates.path()));
+        smtp = std::make_unique<mailkit::SmtpServer>(spool.path(), certificates.path());
+        home.MailReportsTo(smtp->Port(), certificates.path());
+        for (const Family& family : kFamilies) {
+            ASSERT_TRUE(sim.CreateAccount(R"({"family":")" + family.family + R"(","id":")" + family.user +
+                                          R"(","password":"pw","deposit":1000000})"));
+            home.AddAccount(family.broker, family.user, "pw");
+        }
+    }
+
+    // A new signal (the stored one forgotten) and positions far from the
+    // targets, so the next run trades every pair.
+    void PrepareRun()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(home.file("AutoTrade/SignalLog"), ignored);
+        std::uniform_int_distribution<int> lots(0, 6);
+        const auto position = [&](const char* pair) {
+            const int held = lots(random) - 3;
+            return std::string(R"({"pair":")") + pair + R"(","side":")" + (held < 0 ? "sell" : "buy") +
+                   R"(","lots":)" + std::to_string(std::max(1, std::abs(held))) + "}";
+        };
+        for (const Family& family : kFamilies)
+            ASSERT_TRUE(sim.SetPositions(family.family, family.user,
+                                         "[" + position("USDJPY") + "," + position("EURJPY") + "," +
+                                             position("GBPJPY") + "]"));
+    }
+
+    // What must hold after the program died at any moment of `output`.
+    void CheckAfterKill(const std::string& output, const std::set<std::string>& queuedBefore,
+                        std::size_t deliveredBefore)
+    {
+        pugi::xml_document accounts;
+        EXPECT_TRUE(accounts.load_file(home.file("Setting/Account.xml").c_str())) << "Setting/Account.xml";
+        EXPECT_EQ(std::distance(accounts.document_element().child("Accounts").children("Account").begin(),
+                                accounts.document_element().child("Accounts").children("Account").end()),
+                  static_cast<long>(kFamilies.size()));
+
+        const bool cut = Contains(output, "■ 自動売買を実行します") && !Contains(output, "■ 自動売買は正常に終了しました");
+        if (cut)
+            EXPECT_EQ(home.AutoTradeValue("LatestTrade"), "0") << output;
+
+        const std::set<std::string> queued = QueuedMails(home);
+        std::size_t gone = 0;
+        for (const std::string& name : queuedBefore)
+            gone += queued.count(name) == 0;
+        EXPECT_GE(smtp->Messages().size() - deliveredBefore, gone) << "a queued mail vanished undelivered";
+        for (const std::string& name : queued) {
+            std::string subject;
+            std::string body;
+            EXPECT_TRUE(LoadMailFile(home.file("MailTemp/" + name), subject, body)) << name;
+            EXPECT_FALSE(subject.empty()) << name;
+        }
+    }
+
+    SimServer sim;
+    ProgramHome home{sim};
+    ScratchDir certificates;
+    ScratchDir spool;
+    std::unique_ptr<mailkit::SmtpServer> smtp;
+    const unsigned seed = Seed();
+    std::mt19937 random{seed};
+};
+
+TEST_F(CrashSafety, ThirtyKillsAtRandomMomentsLoseNothingAndTheNextRunConverges)
+{
+    std::printf("[ MEASURE  ] kill seed %u (PELLAGO_KILL_SEED replays it)\n", seed);
+    // An uncut run shows how long a run lasts; the kills fall inside the
+    // last uncut run's time.
+    PrepareRun();
+    const auto firstStart = std::chrono::steady_clock::now();
+    const RunResult first = home.RunOnce();
+    int runMs = MillisecondsSince(firstStart);
+    ASSERT_EQ(first.exitCode, 0) << first.output;
+    std::printf("[ MEASURE  ] uncut run: %d ms\n", runMs);
+
+    int kills = 0;
+    int cutRuns = 0;
+    for (int run = 0; run < kMostRuns && kills < kKills && !HasFailure(); ++run) {
+        PrepareRun();
+        const std::set<std::string> queuedBefore = QueuedMails(home);
+        const std::size_t deliveredBefore = smtp->Messages().size();
+        const int killAt = std::uniform_int_distribution<int>(200, runMs)(random);
+        const auto start = std::chrono::steady_clock::now();
+        const auto program = home.Start();
+        if (program->waitForFinished(killAt)) {
+            runMs = MillisecondsSince(start);
+            continue;
+        }
+        program->kill();
+        const RunResult killed = headless::Finish(*program, 30000);
+        ++kills;
+        cutRuns += Contains(killed.output, "■ 自動売買を実行します");
+        SCOPED_TRACE("kill " + std::to_string(kills) + " at " + std::to_string(killAt) + " ms");
+        CheckAfterKill(killed.output, queuedBefore, deliveredBefore);
+    }
+    std::printf("[ MEASURE  ] kills survived: %d (%d inside a trade run), mails queued at the end: %zu\n", kills,
+                cutRuns, QueuedMails(home).size());
+    RecordProperty("kills", kills);
+    ASSERT_EQ(kills, kKills);
+
+    const std::size_t deliveredBefore = smtp->Messages().size();
+    const RunResult last = home.RunOnce();
+    ASSERT_EQ(last.exitCode, 0) << last.output;
+    EXPECT_EQ(home.AutoTradeValue("LatestTrade"), "1");
+    for (std::size_t i = 0; i < kFamilies.size(); ++i) {
+        EXPECT_EQ(sim.NetLots(kFamilies[i].family, kFamilies[i].user), headless::DemoTargets()) << kFamilies[i].broker;
+        EXPECT_EQ(home.RecordedNetLots(static_cast<int>(i)), headless::DemoTargets()) << kFamilies[i].broker;
+    }
+    EXPECT_TRUE(QueuedMails(home).empty());
+    EXPECT_GT(smtp->Messages().size(), deliveredBefore);
+}
+
+} // namespace
