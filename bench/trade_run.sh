@@ -7,15 +7,17 @@
 # mandated waits are what the trade algorithm itself prescribes: 0.7 s of
 # settle in every page wait (the detail log's "WaitIE IN"), 1 s before every
 # reload and 0.1 s after every order.
+# With KEEP_PAGES=DIR, each family's detail log is kept as DIR/<family>.hd
+# (tests/fuzz/pages-from-log turns it into a seed of the adapter's fuzz target).
 #   bench/trade_run.sh [BIN_DIR]      (default: build/bin)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BIN=$(realpath "${1:-build/bin}") exec python3 - <<'PY'
-import json, os, re, subprocess, sys, tempfile, time, urllib.request
+import json, os, re, shutil, subprocess, sys, tempfile, time, urllib.request
 
 BIN = os.environ["BIN"]
 # family at the simulator, the account screen's label
-FAMILIES = [("lionfx", "LionFX")]
+FAMILIES = [("lionfx", "LionFX"), ("ocbc", "外為オンライン"), ("cosmo", "コスモ")]
 START, END = "■ 自動売買を実行します", "■ 自動売買は正常に終了しました"
 
 def market_offset():
@@ -76,6 +78,8 @@ def one_family(family, label, work):
         for name in sorted(os.listdir(os.path.join(home, "Log"))):
             if name.startswith("hd"):
                 detail += open(os.path.join(home, "Log", name), encoding="utf-8", errors="replace").read()
+        if os.environ.get("KEEP_PAGES"):
+            shutil.copy(os.path.join(home, "Log", "hd"), os.path.join(os.environ["KEEP_PAGES"], family + ".hd"))
         waits = detail.count("WaitIE IN")
         reloads = detail.count("再読込みします")
         orders = control(sim, "GET", f"/_control/stats")["counters"].get(f"orders/{family}", 0)
