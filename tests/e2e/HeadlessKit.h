@@ -9,6 +9,7 @@
 #include "base/Angou.h"
 #include "base/Clock.h"
 #include "integration/MailKit.h"
+#include "support/Processes.h"
 #include "support/SimServer.h"
 #include "support/TestSupport.h"
 
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -85,6 +87,10 @@ public:
         testsupport::WriteFileBytes(file("AutoTrade/Licensed"), "");
     }
 
+    ProgramHome(const ProgramHome&) = delete;
+    ProgramHome& operator=(const ProgramHome&) = delete;
+    ~ProgramHome() { EndLeftovers(); }
+
     const std::string& path() const { return home_.path(); }
     std::string file(const std::string& relative) const { return home_.file(relative); }
     long long offset() const { return offset_; }
@@ -149,6 +155,21 @@ public:
             if (const int units = pair.child("Units").text().as_int())
                 lots[pair.name()] = units;
         return lots;
+    }
+
+    // Ends what a killed program of this folder leaves behind: its watchdog,
+    // which would revive it beside the next run, and any program revived.
+    int EndLeftovers() const
+    {
+        const std::string folder = path().substr(0, path().size() - 1);
+        const auto inFolder = [&](const std::string& text) {
+            return text.compare(0, folder.size(), folder) == 0 &&
+                   (text.size() == folder.size() || text[folder.size()] == '/');
+        };
+        return testsupport::EndProcessesWhere([&](const testsupport::ProcessInfo& process) {
+            return inFolder(process.executable) ||
+                   std::any_of(process.arguments.begin(), process.arguments.end(), inFolder);
+        });
     }
 
 private:

@@ -179,15 +179,18 @@ TEST_F(CrashSafety, ThirtyKillsAtRandomMomentsLoseNothingAndTheNextRunConverges)
         const std::size_t deliveredBefore = smtp->Messages().size();
         // A moment inside the folder's last uncut run; a run that ends
         // before it becomes the new measure.
-        const int killAt = std::uniform_int_distribution<int>(200, subject.runMs)(random);
+        const int killAt = std::uniform_int_distribution<int>(200, std::max(subject.runMs, 201))(random);
         const auto start = std::chrono::steady_clock::now();
         const auto program = home.Start();
         if (program->waitForFinished(killAt)) {
+            const RunResult whole = headless::Finish(*program, 0);
+            ASSERT_EQ(whole.exitCode, 0) << subject.family.broker << "\n" << whole.output;
             subject.runMs = MillisecondsSince(start);
             continue;
         }
         program->kill();
         const RunResult killed = headless::Finish(*program, 30000);
+        home.EndLeftovers();
         ++kills;
         cutRuns += Contains(killed.output, "■ 自動売買を実行します");
         SCOPED_TRACE(subject.family.broker + ": kill " + std::to_string(kills) + " at " + std::to_string(killAt) +

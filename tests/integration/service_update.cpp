@@ -15,6 +15,7 @@
 #include "app/ProcessLaunch.h"
 #include "app/SelfUpdate.h"
 #include "app/TemplateFetch.h"
+#include "support/Processes.h"
 #include "support/SimServer.h"
 
 #include <QTimer>
@@ -37,19 +38,6 @@ const char* const kProbeRole = "PELLAGO_SERVICE_PROBE";
 
 std::string SelfPath() { return fs::read_symlink("/proc/self/exe").string(); }
 
-std::vector<std::string> ArgumentsOf(const std::string& pid)
-{
-    std::string raw = testsupport::ReadFileBytes("/proc/" + pid + "/cmdline");
-    std::vector<std::string> arguments;
-    std::size_t start = 0;
-    while (start < raw.size()) {
-        std::size_t end = raw.find('\0', start);
-        arguments.push_back(raw.substr(start, end - start));
-        start = end + 1;
-    }
-    return arguments;
-}
-
 std::vector<std::string> Lines(const std::string& path)
 {
     std::vector<std::string> lines;
@@ -71,15 +59,8 @@ bool Alive(pid_t pid)
 // Ends every process running the given executable file.
 void EndProgramsAt(const std::string& executable)
 {
-    for (const auto& entry : fs::directory_iterator("/proc")) {
-        const std::string pid = entry.path().filename().string();
-        if (pid.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        std::error_code ec;
-        if (fs::read_symlink(entry.path() / "exe", ec).string() == executable)
-            kill(std::stoi(pid), SIGKILL);
-    }
-    ReapEndedChildren();
+    testsupport::EndProcessesWhere(
+        [&](const testsupport::ProcessInfo& process) { return process.executable == executable; });
 }
 
 void CopyExecutable(const std::string& from, const std::string& to)
@@ -98,7 +79,7 @@ TEST(ServiceProbe, PlaysTheProgramWhenStartedAsIt)
         GTEST_SKIP() << "runs only as the program started by the helpers";
     const std::string self = SelfPath();
     const std::string folder = fs::path(self).parent_path().string() + "/";
-    auto arguments = ArgumentsOf("self");
+    auto arguments = testsupport::ProcessArguments("self");
     std::string joined;
     for (std::size_t i = 1; i < arguments.size(); ++i)
         joined += (i > 1 ? " " : "") + arguments[i];
@@ -311,8 +292,8 @@ TEST_F(ServiceUpdate, WatchdogToggleStartsAndStopsTheChecker)
     WatchdogToggle();
     ASSERT_NE(WatchdogProcess, 0);
     const pid_t pid = WatchdogProcess;
-    ASSERT_TRUE(testsupport::WaitUntil([&] { return ArgumentsOf(std::to_string(pid)).size() == 5; }, 3000));
-    EXPECT_EQ(ArgumentsOf(std::to_string(pid)),
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return testsupport::ProcessArguments(std::to_string(pid)).size() == 5; }, 3000));
+    EXPECT_EQ(testsupport::ProcessArguments(std::to_string(pid)),
               (std::vector<std::string>{folder.Path("Bin/PellagoChecker.exe"), "TPellagoForm", "TReExeForm",
                                         program + " auto", "10"}));
     WatchdogToggle();

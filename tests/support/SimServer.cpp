@@ -8,6 +8,9 @@
 #include <QJsonObject>
 #include <httplib.h>
 
+#include <csignal>
+#include <sys/prctl.h>
+
 namespace testsupport {
 
 namespace {
@@ -37,6 +40,8 @@ SimServer::SimServer(const std::string& stateFile) : process_(std::make_unique<Q
     if (!stateFile.empty())
         args << "--state" << QString::fromStdString(stateFile);
     process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // A test that crashes must not leave its simulator holding ctest's output.
+    process_->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
     process_->start(QString::fromStdString(BinDir() + "pellago-sim"), args);
     if (!process_->waitForStarted(10000))
         return;
