@@ -159,14 +159,14 @@ public:
 
     // Ends what a killed program of this folder leaves behind: its watchdog,
     // which would revive it beside the next run, and any program revived.
-    int EndLeftovers() const
+    void EndLeftovers() const
     {
         const std::string folder = path().substr(0, path().size() - 1);
         const auto inFolder = [&](const std::string& text) {
             return text.compare(0, folder.size(), folder) == 0 &&
                    (text.size() == folder.size() || text[folder.size()] == '/');
         };
-        return testsupport::EndProcessesWhere([&](const testsupport::ProcessInfo& process) {
+        testsupport::EndProcessesWhere([&](const testsupport::ProcessInfo& process) {
             return inFolder(process.executable) ||
                    std::any_of(process.arguments.begin(), process.arguments.end(), inFolder);
         });

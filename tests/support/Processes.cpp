@@ -32,7 +32,8 @@ int EndProcessesWhere(const std::function<bool(const ProcessInfo&)>& chosen)
         const std::string pid = entry.path().filename().string();
         if (pid.find_first_not_of("0123456789") != std::string::npos || std::stoi(pid) == getpid())
             continue;
-        ProcessInfo process{std::stoi(pid), fs::read_symlink(entry.path() / "exe", error).string(),
+        std::error_code unreadable;
+        ProcessInfo process{std::stoi(pid), fs::read_symlink(entry.path() / "exe", unreadable).string(),
                             ProcessArguments(pid)};
         if (chosen(process) && kill(process.pid, SIGKILL) == 0)
             ++ended;
