@@ -70,11 +70,27 @@ std::optional<int> ParseWhole(const std::string& text)
     return value;
 }
 
+// httplib's own parameters drop a repeated identical pair ("amount=" twice),
+// which would shift one list of a form's repeated fields against another;
+// the raw text keeps every pair in form order.
 std::vector<std::string> FieldValues(const httplib::Request& req, const std::string& name)
 {
+    const bool formBody = req.get_header_value("Content-Type").find("application/x-www-form-urlencoded") == 0;
+    const size_t query = req.target.find('?');
+    const std::string text = formBody ? req.body : query == std::string::npos ? "" : req.target.substr(query + 1);
     std::vector<std::string> values;
-    for (size_t i = 0; i < req.get_param_value_count(name); ++i)
-        values.push_back(DecodeExternalText(req.get_param_value(name, i)));
+    size_t pos = 0;
+    while (pos <= text.size() && !text.empty()) {
+        size_t end = text.find('&', pos);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string pair = text.substr(pos, end - pos);
+        const size_t eq = pair.find('=');
+        if (httplib::detail::decode_url(pair.substr(0, eq), true) == name)
+            values.push_back(DecodeExternalText(
+                eq == std::string::npos ? "" : httplib::detail::decode_url(pair.substr(eq + 1), true)));
+        pos = end + 1;
+    }
     return values;
 }
 

@@ -207,7 +207,8 @@ TEST_F(CrashSafety, ThirtyKillsAtRandomMomentsLoseNothingAndTheNextRunConverges)
         ASSERT_EQ(last.exitCode, 0) << subject.family.broker << "\n" << last.output;
         EXPECT_EQ(subject.home->AutoTradeValue("LatestTrade"), "1");
         EXPECT_EQ(sim.NetLots(subject.family.family, subject.family.user), headless::DemoTargets())
-            << subject.family.broker;
+            << subject.family.broker << "\n" << last.output << "\nexecutions: "
+            << sim.Get("/_control/accounts/" + subject.family.family + "/" + subject.family.user + "/executions").body;
         EXPECT_EQ(subject.home->RecordedNetLots(), headless::DemoTargets()) << subject.family.broker;
         EXPECT_TRUE(QueuedMails(*subject.home).empty()) << subject.family.broker;
         EXPECT_GT(smtp->Messages().size(), deliveredBefore) << subject.family.broker;

@@ -55,12 +55,13 @@ TEST_F(CosmoAdapter, RowsGiveSignedTicketsAndClosesAreEnteredInTheirRow) {
     EXPECT_TRUE(Logged("建玉全 3 件"));
     EXPECT_FALSE(Logged("List拡張..."));
 
-    ASSERT_TRUE(session->ClosePosition(tickets[0], -1));
+    // The third row: the two empty amounts before it must not shift the row closed.
+    ASSERT_TRUE(session->ClosePosition(tickets[2], -1));
     ASSERT_TRUE(session->ClosePosition(tickets[1], 3));
-    EXPECT_EQ(Net(), (std::map<std::string, int>{{"GBPUSD", 2}, {"USDJPY", 1}}));
+    EXPECT_EQ(Net(), (std::map<std::string, int>{{"EURJPY", -2}, {"GBPUSD", 2}}));
 
     // A ticket whose rate differs from its row's names no row: nothing is submitted.
-    TTicket stale = tickets[2];
+    TTicket stale = tickets[0];
     stale.OpenRate = "1.00000";
     const long long closes = Counter("closes");
     EXPECT_FALSE(session->ClosePosition(stale, -1));
