@@ -144,7 +144,7 @@ bool AutoTradeCycle::RunTrade(bool byHand)
 TickOutcome AutoTradeCycle::AfterSuccess()
 {
     AddLog("■ 自動売買は正常に終了しました");
-    timer_.SetInterval(retry::kNormalInterval);
+    timer_.SetInterval(retry::NormalInterval());
     AutoRetryCount = 0;
     WriteSettingBool(settings_, AutoTradeSettings::kLatestTrade, true);
     WriteSettingInteger(settings_, AutoTradeSettings::kRetryCount, 0);

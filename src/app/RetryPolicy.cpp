@@ -8,6 +8,7 @@ namespace retry {
 namespace {
 
 std::int64_t retryStep = kRetryStep;
+std::int64_t testPeriod = 0;
 
 } // namespace
 
@@ -16,8 +17,13 @@ void SetRetryStep(std::int64_t milliseconds) { retryStep = milliseconds; }
 
 std::int64_t PeriodFor(bool demoMode)
 {
+    if (testPeriod > 0)
+        return testPeriod;
     return demoMode ? kDemoInterval : kNormalInterval;
 }
+
+std::int64_t NormalInterval() { return testPeriod > 0 ? testPeriod : kNormalInterval; }
+void SetTestPeriod(std::int64_t milliseconds) { testPeriod = milliseconds; }
 
 std::int64_t IntervalAfterFailure(std::int64_t current, int failures)
 {

@@ -18,6 +18,11 @@ constexpr int kRebootEveryFailures = 10;
 
 // The period that replaces the first-tick interval.
 std::int64_t PeriodFor(bool demoMode);
+// The interval after a successful run: kNormalInterval, unless a test
+// shortened the periods.
+std::int64_t NormalInterval();
+// Test-only: one period for normal and demo mode alike (0: the real ones).
+void SetTestPeriod(std::int64_t milliseconds);
 
 // The step per failure: kRetryStep, unless a test shortened it.
 std::int64_t RetryStep();

@@ -1,6 +1,7 @@
 #include "broker/TradeApiBase.h"
 
 #include "base/AkUnit.h"
+#include "broker/SessionTimings.h"
 #include "documents/DocumentNodes.h"
 
 #include <cmath>
@@ -28,7 +29,11 @@ TTradeApiBase::TTradeApiBase(const TSessionSettings& settings)
       MinLotText(settings.MinLotSize),
       MaxLotText(settings.MaxLotSize),
       UnitSizeText(settings.AccountBaseUnitSize),
-      Currency(settings.AccountBaseCurrency) {}
+      Currency(settings.AccountBaseCurrency) {
+    const TSessionTimings timings = DefaultSessionTimings();
+    WaitTimeoutSeconds = timings.WaitTimeoutSeconds;
+    SettleMilliseconds = timings.SettleMilliseconds;
+}
 
 TTradeApiBase::~TTradeApiBase() = default;
 

@@ -2,6 +2,7 @@
 
 #include "app/RetryPolicy.h"
 #include "base/Clock.h"
+#include "broker/SessionTimings.h"
 
 #include <QByteArray>
 #include <QtGlobal>
@@ -23,10 +24,28 @@ void ApplyTestClockOffset()
     SetClockSource([offset] { return std::chrono::system_clock::now() + offset; });
 }
 
-void ApplyTestRetryStep()
+namespace {
+
+// A positive number from the environment, or 0.
+long long PositiveSetting(const char* name)
 {
     bool ok = false;
-    const long long milliseconds = qEnvironmentVariable("PELLAGO_TEST_RETRY_STEP_MS").toLongLong(&ok);
-    if (ok && milliseconds > 0)
-        retry::SetRetryStep(milliseconds);
+    const long long value = qEnvironmentVariable(name).toLongLong(&ok);
+    return ok && value > 0 ? value : 0;
+}
+
+} // namespace
+
+void ApplyTestTimings()
+{
+    if (const long long step = PositiveSetting("PELLAGO_TEST_RETRY_STEP_MS"))
+        retry::SetRetryStep(step);
+    if (const long long period = PositiveSetting("PELLAGO_TEST_TICK_MS"))
+        retry::SetTestPeriod(period);
+    TSessionTimings timings = DefaultSessionTimings();
+    if (const long long settle = PositiveSetting("PELLAGO_TEST_SETTLE_MS"))
+        timings.SettleMilliseconds = static_cast<int>(settle);
+    if (const long long deadline = PositiveSetting("PELLAGO_TEST_PAGE_DEADLINE_S"))
+        timings.WaitTimeoutSeconds = static_cast<int>(deadline);
+    SetDefaultSessionTimings(timings);
 }

@@ -14,7 +14,10 @@ void ExportProgramHome(const QString& folder);
 // the system clock as it is.
 void ApplyTestClockOffset();
 
-// Test-only: PELLAGO_TEST_RETRY_STEP_MS replaces the 3 minutes that each
-// consecutive failure adds to the retry delay, so a test sees the restart
-// through ReExe within seconds. Unset or not a positive number: 3 minutes.
-void ApplyTestRetryStep();
+// Test-only, so that tests see retries, restarts and whole cycles within
+// seconds (each unset or not a positive number: the real value):
+// PELLAGO_TEST_RETRY_STEP_MS replaces the 3 minutes that each consecutive
+// failure adds to the retry delay; PELLAGO_TEST_TICK_MS the period of the
+// auto-trade timer (3 or 10 minutes); PELLAGO_TEST_SETTLE_MS the 0.7 s a
+// page wait settles; PELLAGO_TEST_PAGE_DEADLINE_S the 30 s a page gets.
+void ApplyTestTimings();

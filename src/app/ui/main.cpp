@@ -118,7 +118,7 @@ int main(int argc, char** argv)
     ExportProgramHome(home);
     SetRestartOptions(RestartOptionsFor(options, home));
     ApplyTestClockOffset();
-    ApplyTestRetryStep();
+    ApplyTestTimings();
     SetMessagePump([] { QCoreApplication::processEvents(); });
 
     SingleInstance instance(QString::fromStdString(ProgramFolder()));

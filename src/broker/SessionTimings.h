@@ -1,0 +1,13 @@
+#pragma once
+// How long a session gives a page: the deadline of WaitIE and the settle
+// before it reads the browser. Every session starts with the program-wide
+// defaults; only the soak test shortens them, so that a faulted cycle takes
+// seconds instead of minutes.
+
+struct TSessionTimings {
+    int WaitTimeoutSeconds = 30;
+    int SettleMilliseconds = 700;
+};
+
+TSessionTimings DefaultSessionTimings();
+void SetDefaultSessionTimings(const TSessionTimings& timings);
