@@ -120,8 +120,9 @@ public:
 
     void SetEnvironment(const QString& name, const QString& value) { environment_[name] = value; }
 
-    // The program started on one tick of automatic mode.
-    std::unique_ptr<QProcess> Start() const
+    // The program started on one tick of automatic mode, or (once false) on
+    // automatic mode until it is ended.
+    std::unique_ptr<QProcess> Start(bool once = true) const
     {
         auto program = std::make_unique<QProcess>();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -130,8 +131,10 @@ public:
             environment.insert(name, value);
         program->setProcessEnvironment(environment);
         program->setProcessChannelMode(QProcess::SeparateChannels);
-        program->start(QString::fromStdString(testsupport::BinDir() + "pellago"),
-                       {"--home", QString::fromStdString(path()), "--headless", "--once", "auto"});
+        QStringList arguments{"--home", QString::fromStdString(path()), "--headless"};
+        if (once)
+            arguments << "--once";
+        program->start(QString::fromStdString(testsupport::BinDir() + "pellago"), arguments << "auto");
         return program;
     }
 
