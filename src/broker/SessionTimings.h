@@ -1,12 +1,13 @@
 #pragma once
-// How long a session gives a page: the deadline of WaitIE and the settle
-// before it reads the browser. Every session starts with the program-wide
+// How long a session gives a page: the deadline of WaitIE, the settle
+// before it reads the browser and the pause between two readings. Every session starts with the program-wide
 // defaults; only the soak test shortens them, so that a faulted cycle takes
 // seconds instead of minutes.
 
 struct TSessionTimings {
     int WaitTimeoutSeconds = 30;
     int SettleMilliseconds = 700;
+    int PollMilliseconds = 300;
 };
 
 TSessionTimings DefaultSessionTimings();

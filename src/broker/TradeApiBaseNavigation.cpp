@@ -4,6 +4,7 @@
 
 #include "base/AkUnit.h"
 #include "broker/PageChecks.h"
+#include "broker/SessionTimings.h"
 
 #include <chrono>
 #include <functional>
@@ -12,7 +13,6 @@ namespace {
 
 // Broker sites serve their handheld pages to this signature.
 const char* const kHandheldUserAgent = "Mozilla/5.0 (PDA; NF34PPC/1.0; like Gecko) NetFront/3.4";
-constexpr int kPollMs = 300;
 constexpr int kReloadPauseMs = 1000;
 
 using SteadyClock = std::chrono::steady_clock;
@@ -73,30 +73,31 @@ bool TTradeApiBase::WaitIE(bool waitForAddressChange) {
         DetailLog("start wait");
         Settle(SettleMilliseconds);
         DetailLog("start wait ok");
+        const int pollMs = DefaultSessionTimings().PollMilliseconds;
 
         const auto deadline = SteadyClock::now() + std::chrono::seconds(WaitTimeoutSeconds);
         const auto inTime = [&] { return SteadyClock::now() <= deadline; };
 
         DetailLog("download complete wait...");
         while (!DownloadComplete && inTime()) {
-            PumpMessages(kPollMs);
+            PumpMessages(pollMs);
             DetailLog("not Download complete");
         }
         if (waitForAddressChange) {
             DetailLog("LocationURL Change Wait...");
             while (EqualsNoCase(browser.LocationUrl(), URLBeforeNavigate) && inTime()) {
-                PumpMessages(kPollMs);
+                PumpMessages(pollMs);
                 DetailLog("LocationURL : " + browser.LocationUrl() + " = " + URLBeforeNavigate);
             }
         }
         DetailLog("readState wait...");
         while (browser.ReadyState() != "complete" && inTime()) {
-            PumpMessages(kPollMs);
+            PumpMessages(pollMs);
             DetailLog("IE.Document.ReadyState = " + browser.ReadyState());
         }
         DetailLog("busy wait...");
         while (browser.Busy() && inTime()) {
-            PumpMessages(kPollMs);
+            PumpMessages(pollMs);
             DetailLog("IE.Busy (LocationURL): " + browser.LocationUrl());
         }
 

@@ -139,7 +139,8 @@ protected:
         home->SetEnvironment("PELLAGO_HOME", QString::fromStdString(home->path()));
         home->SetEnvironment("PELLAGO_TEST_TICK_MS", "1000");
         home->SetEnvironment("PELLAGO_TEST_RETRY_STEP_MS", "1000");
-        home->SetEnvironment("PELLAGO_TEST_SETTLE_MS", "150");
+        home->SetEnvironment("PELLAGO_TEST_SETTLE_MS", "100");
+        home->SetEnvironment("PELLAGO_TEST_POLL_MS", "50");
         home->SetEnvironment("PELLAGO_TEST_PAGE_DEADLINE_S", "2");
     }
 

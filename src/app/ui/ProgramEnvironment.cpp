@@ -45,6 +45,8 @@ void ApplyTestTimings()
     TSessionTimings timings = DefaultSessionTimings();
     if (const long long settle = PositiveSetting("PELLAGO_TEST_SETTLE_MS"))
         timings.SettleMilliseconds = static_cast<int>(settle);
+    if (const long long poll = PositiveSetting("PELLAGO_TEST_POLL_MS"))
+        timings.PollMilliseconds = static_cast<int>(poll);
     if (const long long deadline = PositiveSetting("PELLAGO_TEST_PAGE_DEADLINE_S"))
         timings.WaitTimeoutSeconds = static_cast<int>(deadline);
     SetDefaultSessionTimings(timings);

@@ -19,5 +19,6 @@ void ApplyTestClockOffset();
 // PELLAGO_TEST_RETRY_STEP_MS replaces the 3 minutes that each consecutive
 // failure adds to the retry delay; PELLAGO_TEST_TICK_MS the period of the
 // auto-trade timer (3 or 10 minutes); PELLAGO_TEST_SETTLE_MS the 0.7 s a
-// page wait settles; PELLAGO_TEST_PAGE_DEADLINE_S the 30 s a page gets.
+// page wait settles, PELLAGO_TEST_POLL_MS the 0.3 s between its readings of
+// the browser; PELLAGO_TEST_PAGE_DEADLINE_S the 30 s a page gets.
 void ApplyTestTimings();
