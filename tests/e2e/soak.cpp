@@ -23,6 +23,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <random>
 #include <set>
@@ -119,6 +120,7 @@ int Count(const std::string& text, const std::string& part)
 const std::string kSucceeded = "■ 自動売買は正常に終了しました";
 const std::string kRetryLater = "分後に再実行します";
 const std::string kRetryStart = "回目のリトライ起動です";
+const std::string kMailDeleted = "送信済みメール ";
 
 class Soak : public ::testing::Test {
 protected:
@@ -168,10 +170,10 @@ protected:
     // At the set rate, one fault of a kind drawn at random waits at one
     // account's broker: page faults after a few of its pages, order faults
     // at its next order.
-    void PlaceFaults()
+    void PlaceFaults(bool mailMayFail)
     {
         std::uniform_real_distribution<double> chance(0, 1);
-        if (chance(random) < kMailDownRate && smtp)
+        if (mailMayFail && chance(random) < kMailDownRate && smtp)
             smtp.reset();
         else if (!smtp)
             smtp = std::make_unique<mailkit::SmtpServer>(spool.path(), certificates.path(), smtpPort);
@@ -186,26 +188,49 @@ protected:
         ++placed[kind];
     }
 
-    // Waits for a trade run on the cycle's signal to succeed, retries and
-    // restarts counted as the log shows them.
-    bool AwaitSuccess(const std::string& signalName, int& failures)
+    // Waits for a trade run on the cycle's signal to succeed, following the
+    // failures on the way: the first two retried in the process, from the
+    // third on a restart through ReExe that starts with its retry number.
+    bool AwaitSuccess(const std::string& signalName)
     {
-        bool onThisSignal = false;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kCycleTimeoutMs);
+        bool onThisSignal = false;
         while (std::chrono::steady_clock::now() < deadline) {
             logText += log.Read();
             for (std::size_t end = logText.find('\n'); end != std::string::npos; end = logText.find('\n')) {
                 const std::string line = logText.substr(0, end);
                 logText.erase(0, end + 1);
-                failures += Count(line, kRetryLater);
-                restarts += Count(line, kRetryStart);
+                Follow(line);
                 onThisSignal = onThisSignal || Count(line, signalName) > 0;
-                if (onThisSignal && Count(line, kSucceeded))
+                if (onThisSignal && Count(line, kSucceeded)) {
+                    failuresInSeries = 0;
                     return true;
+                }
             }
             Drain();
         }
         return false;
+    }
+
+    void Follow(const std::string& line)
+    {
+        if (Count(line, kRetryLater)) {
+            ++failures;
+            ++failuresInSeries;
+            EXPECT_LE(failuresInSeries, 2) << "a third failure in a row must restart the program: " << line;
+        }
+        const std::size_t restart = line.find(kRetryStart);
+        if (restart != std::string::npos) {
+            ++restarts;
+            ++failures;
+            ++failuresInSeries;
+            const std::size_t number = line.rfind("■ ", restart);
+            const int retry = number == std::string::npos ? 0 : std::atoi(line.c_str() + number + std::string("■ ").size());
+            EXPECT_GE(retry, 3) << line;
+            EXPECT_EQ(retry, failuresInSeries) << line;
+        }
+        if (Count(line, kMailDeleted))
+            EXPECT_TRUE(deliveredReports.insert(line.substr(line.find(kMailDeleted))).second) << "sent twice: " << line;
     }
 
     // Keeps the first process's standard output flowing (and its end for a
@@ -255,6 +280,9 @@ protected:
     std::string logText;
     std::string output;
     std::map<std::string, int> placed;
+    std::set<std::string> deliveredReports;
+    int failures = 0;
+    int failuresInSeries = 0;
     int restarts = 0;
     const unsigned seed = static_cast<unsigned>(EnvironmentNumber("PELLAGO_SOAK_SEED", std::random_device{}()));
     std::mt19937 random{seed};
@@ -269,7 +297,6 @@ TEST_F(Soak, FaultedCyclesLeaveEveryAccountAtItsTargetsWithoutDoubleOrdersOrLost
     ASSERT_TRUE(sim.Post("/_control/service/demo_signal", SignalDocument(SignalName(day, 0), kSignals[0])).ok());
     program = home->Start(false);
 
-    int failures = 0;
     long long memoryAtFrom = 0;
     long long memoryNow = 0;
     for (int cycle = 0; cycle < cycles && !HasFailure(); ++cycle) {
@@ -281,10 +308,10 @@ TEST_F(Soak, FaultedCyclesLeaveEveryAccountAtItsTargetsWithoutDoubleOrdersOrLost
                                   ExecutionsMeant(sim.Positions(account.family, account.user),
                                                   sim.NetLots(account.family, account.user), signal.targets);
         if (cycle > 0) {
-            PlaceFaults();
+            PlaceFaults(cycle + 1 < cycles);
             ASSERT_TRUE(sim.Post("/_control/service/demo_signal", SignalDocument(SignalName(day, cycle), signal)).ok());
         }
-        ASSERT_TRUE(AwaitSuccess(SignalName(day, cycle), failures)) << "no successful run within " << kCycleTimeoutMs << " ms\n"
+        ASSERT_TRUE(AwaitSuccess(SignalName(day, cycle))) << "no successful run within " << kCycleTimeoutMs << " ms\n"
                                             << output;
         ASSERT_TRUE(sim.Delete("/_control/faults").ok());
         for (const Account& account : kAccounts) {
@@ -297,12 +324,19 @@ TEST_F(Soak, FaultedCyclesLeaveEveryAccountAtItsTargetsWithoutDoubleOrdersOrLost
             memoryAtFrom = memoryNow;
     }
 
-    if (!smtp)
-        smtp = std::make_unique<mailkit::SmtpServer>(spool.path(), certificates.path(), smtpPort);
+    // The last run had its mail server: every report is out, each once.
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(home->file("MailTemp"), error))
+        EXPECT_NE(entry.path().extension(), ".log") << "left in the queue: " << entry.path();
+    EXPECT_EQ(smtp->Messages().size(), deliveredReports.size());
+    EXPECT_GE(deliveredReports.size(), static_cast<std::size_t>(cycles));
     std::printf("[ MEASURE  ] cycles %d, failed runs %d, restarts through ReExe %d\n", cycles, failures, restarts);
     for (const auto& [kind, count] : placed)
         std::printf("[ MEASURE  ] faults placed: %s %d\n", kind.c_str(), count);
-    std::printf("[ MEASURE  ] fault hits: %s\n", sim.Get("/_control/stats").body.c_str());
+    const std::string stats = sim.Get("/_control/stats").body;
+    const std::size_t hits = stats.find("\"faultHits\"");
+    std::printf("[ MEASURE  ] faults injected by kind: %s\n",
+                hits == std::string::npos ? "{}" : stats.substr(hits).c_str());
     if (memoryAtFrom > 0) {
         const double growth = 100.0 * static_cast<double>(memoryNow - memoryAtFrom) / static_cast<double>(memoryAtFrom);
         std::printf("[ MEASURE  ] resident memory at cycle %d: %lld kB, at the end: %lld kB (%+.1f %%)\n",

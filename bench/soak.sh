@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# The faulted soak at length: the end-to-end soak test (the program in
+# automatic mode against pellago-sim, broker faults and mail outages at a set
+# rate) run for CYCLES cycles. Prints the cycles, failed runs and restarts,
+# the faults injected by kind and the resident memory from cycle 50 to the
+# end; the test itself fails on a wrong account, a double order, a report
+# lost or sent twice, a broken retry policy or 5 % of memory growth.
+# PELLAGO_SOAK_SEED=N replays one run.
+#   bench/soak.sh [CYCLES] [BUILD_DIR]      (default: 1000, build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+CYCLES=${1:-1000}
+BUILD=${2:-build}
+export PELLAGO_SOAK_CYCLES=$CYCLES
+status=0
+ctest --test-dir "$BUILD" -R '^e2e_soak$' --timeout $((CYCLES * 90)) --output-on-failure -V >"$BUILD/soak.log" 2>&1 ||
+  status=$?
+grep -E 'MEASURE|Failure|tests passed|tests failed' "$BUILD/soak.log" || true
+echo "full output: $BUILD/soak.log"
+exit $status
