@@ -5,9 +5,9 @@
 // signal and, at a set rate, faults wait at the brokers: server-error pages,
 // empty pages, pages slower than the deadline, JavaScript confirms, sessions
 // that expire on the order, order answers lost after the order executed
-// (empty, error page, dropped connection); now and then the SMTP server is
-// down for a cycle. The program retries and restarts itself through ReExe as
-// its policy says. After every cycle each account holds its targets, no
+// (empty, error page, dropped connection), a broker down for several runs;
+// now and then the SMTP server is down for a cycle. The program retries and
+// restarts itself through ReExe as its policy says. After every cycle each account holds its targets, no
 // confirmation was sent twice and no more executions happened than the
 // adjustment needed; at the end every report arrived exactly once and the
 // resident memory grew by less than 5 % from cycle 50 on.
@@ -37,7 +37,7 @@ using testsupport::SimServer;
 
 namespace {
 
-constexpr double kFaultRate = 0.3;   // share of cycles with a broker fault waiting
+constexpr double kFaultRate = 0.4;   // share of cycles with a broker fault waiting
 constexpr double kMailDownRate = 0.05;
 constexpr int kCycleTimeoutMs = 90000;
 constexpr int kMemoryFromCycle = 50;
@@ -100,6 +100,9 @@ const std::vector<std::pair<std::string, std::string>> kFaults = {
     {"lostAnswer/empty", R"({"kind":"lostAnswer","account":"%ACCOUNT%","answer":"empty"})"},
     {"lostAnswer/error", R"({"kind":"lostAnswer","account":"%ACCOUNT%","answer":"error"})"},
     {"lostAnswer/drop", R"({"kind":"lostAnswer","account":"%ACCOUNT%","answer":"drop"})"},
+    // A broker down for longer than a run's three attempts: the retries and
+    // the restarts through ReExe take over.
+    {"outage", R"({"kind":"error","count":25})"},
 };
 
 std::string Replace(std::string text, const std::string& from, const std::string& to)
