@@ -11,7 +11,7 @@ namespace {
 
 const std::vector<std::string>& PageKindsBefore()
 {
-    static const std::vector<std::string> kinds{"error", "notfound", "empty", "slow"};
+    static const std::vector<std::string> kinds{"error", "notfound", "empty", "drop", "slow"};
     return kinds;
 }
 

@@ -43,7 +43,11 @@ std::string JsStringLiteral(const std::string& utf8)
 
 void SendBrokenPage(httplib::Response& res, const std::string& kind, int status)
 {
-    if (kind == "error") {
+    if (kind == "drop") {
+        // The status line goes out, then the connection closes before a
+        // byte of the page: the browser's load fails.
+        res.set_content_provider(1024, "text/html", [](size_t, size_t, httplib::DataSink&) { return false; });
+    } else if (kind == "error") {
         SendShiftJisPage(res, "ページを表示できません",
                          "<h1>ページを表示できません</h1>\n<p>サーバーが混雑しているか、メンテナンス中です。</p>\n",
                          status ? status : 500);
@@ -94,12 +98,6 @@ bool AnswerLost(SimContext& context, const httplib::Request& req, const std::str
     auto fault = context.faults.TakeOrderFault("lostAnswer", req.path, account);
     if (!fault)
         return false;
-    if (fault->answer == "drop") {
-        // The status line goes out, then the connection closes before a
-        // byte of the page: the browser's load fails.
-        res.set_content_provider(1024, "text/html", [](size_t, size_t, httplib::DataSink&) { return false; });
-        return true;
-    }
     SendBrokenPage(res, fault->answer, fault->status);
     return true;
 }

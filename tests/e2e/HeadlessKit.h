@@ -77,12 +77,12 @@ class ProgramHome {
 public:
     // A licensed program folder in demo mode whose service is `sim`, the
     // program's clock moved to a day the FX market is open.
-    explicit ProgramHome(const testsupport::SimServer& sim) : offset_(testsupport::MarketOpenOffset())
+    explicit ProgramHome(const testsupport::SimServer& sim)
+        : webBase_(sim.Url("")), offset_(testsupport::MarketOpenOffset())
     {
         EXPECT_TRUE(sim.Post("/_control/service/demo_signal", DemoSignal(testsupport::ProgramNow(offset_))).ok());
-        testsupport::WriteFileBytes(file("service.conf"),
-                                    "web_base = " + sim.Url("") + "\nmail_host = 127.0.0.1\nmail_port = 9\n");
-        testsupport::WriteFileBytes(file("pellago.ini"), "[Main]\r\nCheckBox10=1\r\n");
+        WriteServiceConf(9);
+        WriteSettings();
         std::filesystem::create_directories(file("AutoTrade"));
         testsupport::WriteFileBytes(file("AutoTrade/Licensed"), "");
     }
@@ -110,12 +110,24 @@ public:
     // Mail reports on, over STARTTLS with AUTH to the loopback server.
     void MailReportsTo(int port, const std::string& certFolder)
     {
-        testsupport::WriteFileBytes(
-            file("pellago.ini"), "[Main]\r\nCheckBox10=1\r\nCheckBox1=1\r\nCheckBox2=1\r\nEdit3=127.0.0.1\r\nEdit7=" +
-                                     std::to_string(port) + "\r\nEdit4=" + mailkit::kUser +
-                                     "\r\nEdit5=" + AngouEncodeText(mailkit::kPassword) +
-                                     "\r\nEdit8=Pellagoレポート\r\nEdit9=bot@example.test\r\nEdit10=user@example.test\r\n");
+        for (const auto& [key, value] : std::map<std::string, std::string>{
+                 {"CheckBox1", "1"}, {"CheckBox2", "1"}, {"Edit3", "127.0.0.1"}, {"Edit7", std::to_string(port)},
+                 {"Edit4", mailkit::kUser}, {"Edit5", AngouEncodeText(mailkit::kPassword)},
+                 {"Edit8", "Pellagoレポート"}, {"Edit9", "bot@example.test"}, {"Edit10", "user@example.test"}})
+            settings_[key] = value;
+        WriteSettings();
         environment_["PELLAGO_MAIL_CA_FILE"] = QString::fromStdString(certFolder + "cert.pem");
+    }
+
+    // Signals from the service's mailbox over POP3 at `port` (the mailbox of
+    // `loginId`) instead of the demo document.
+    void SignalsFromMailbox(int port, const std::string& loginId, const std::string& password)
+    {
+        WriteServiceConf(port);
+        settings_["CheckBox10"] = "0";
+        settings_["Edit1"] = loginId;
+        settings_["Edit2"] = settings_["Edit6"] = AngouEncodeText(password);
+        WriteSettings();
     }
 
     void SetEnvironment(const QString& name, const QString& value) { environment_[name] = value; }
@@ -176,7 +188,25 @@ public:
     }
 
 private:
+    void WriteServiceConf(int mailPort) const
+    {
+        testsupport::WriteFileBytes(file("service.conf"), "web_base = " + webBase_ +
+                                                              "\nmail_host = 127.0.0.1\nmail_port = " +
+                                                              std::to_string(mailPort) +
+                                                              "\nmailbox_suffix = _signal@pellago.example\n");
+    }
+
+    void WriteSettings() const
+    {
+        std::string text = "[Main]\r\n";
+        for (const auto& [key, value] : settings_)
+            text += key + "=" + value + "\r\n";
+        testsupport::WriteFileBytes(file("pellago.ini"), text);
+    }
+
     testsupport::ScratchDir home_;
+    std::string webBase_;
+    std::map<std::string, std::string> settings_{{"CheckBox10", "1"}};
     long long offset_;
     std::map<QString, QString> environment_;
 };

@@ -1,29 +1,31 @@
 // A flaky broker site or mail server never leaves an account wrong: the
 // unattended program runs in automatic mode (its periods, page settle and
-// page deadline shortened to seconds) with one account at each of LionFX,
-// OCBC and Cosmo, through many cycles. Each cycle the service publishes a new
-// signal and, at a set rate, faults wait at the brokers: server-error pages,
-// empty pages, pages slower than the deadline, JavaScript confirms, sessions
-// that expire on the order, order answers lost after the order executed
-// (empty, error page, dropped connection), a broker down for several runs;
-// now and then the SMTP server is down for a cycle. The program retries and
-// restarts itself through ReExe as its policy says. After every cycle each account holds its targets, no
-// confirmation was sent twice and no more executions happened than the
-// adjustment needed; at the end every report arrived exactly once and the
-// resident memory grew by less than 5 % from cycle 50 on.
+// page deadline shortened) with one account at each of LionFX, OCBC and
+// Cosmo, through many cycles. Each cycle a new signal arrives in the
+// service's mailbox (a real dovecot) and, at a set rate, a fault waits at a
+// broker: server-error, empty, dropped and slow pages, JavaScript confirms,
+// sessions that expire on the order, order answers lost after the order
+// executed. On fixed cycles the SMTP server or the POP3 server is down, or a
+// broker is down for longer than a run's attempts, so that the restart
+// through ReExe is met. After every cycle each account holds its targets,
+// no confirmation was sent twice and no more executions happened than the
+// adjustment needed; failures follow the retry policy; at the end every
+// report arrived exactly once and the resident memory grew by less than 5 %
+// from cycle 50 on.
 // PELLAGO_SOAK_CYCLES sets the cycles (100), PELLAGO_SOAK_SEED replays one.
 
 #include "e2e/HeadlessKit.h"
 #include "e2e/SoakKit.h"
+#include "integration/Dovecot.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <random>
 #include <set>
@@ -38,7 +40,6 @@ using testsupport::SimServer;
 namespace {
 
 constexpr double kFaultRate = 0.4;   // share of cycles with a broker fault waiting
-constexpr double kMailDownRate = 0.05;
 constexpr int kCycleTimeoutMs = 90000;
 constexpr int kMemoryFromCycle = 50;
 
@@ -66,9 +67,12 @@ struct Signal {
     std::map<std::string, int> targets;
 };
 
+// Each signal turns one pair of the one before, so that every cycle trades
+// (closes and opens) without making each run long.
 const std::vector<Signal> kSignals = {{2, -1, {{"EURJPY", -2}, {"USDJPY", 3}}},
+                                      {2, 1, {{"EURJPY", 2}, {"USDJPY", 3}}},
                                       {-2, 1, {{"EURJPY", 2}, {"USDJPY", -3}}},
-                                      {0, 0, {}}};
+                                      {-2, -1, {{"EURJPY", -2}, {"USDJPY", -3}}}};
 
 // The program takes the newest signal of the day its name begins with
 // (MMDD); the cycle number after it keeps each cycle's name new and newest.
@@ -77,6 +81,12 @@ std::string SignalName(const DateTime& day, int cycle)
     char name[32];
     std::snprintf(name, sizeof name, "%02d%02d-%05d.xml", day.month, day.day, cycle);
     return name;
+}
+
+std::string SignalMail(const std::string& name, const std::string& body)
+{
+    return "From: signal@pellago.example\r\nTo: " + dovecotkit::kUser + "\r\nSubject: " + name +
+           "\r\nMIME-Version: 1.0\r\nContent-Type: text/plain; charset=us-ascii\r\n\r\n" + body;
 }
 
 std::string SignalDocument(const std::string& name, const Signal& signal)
@@ -94,16 +104,33 @@ std::string SignalDocument(const std::string& name, const Signal& signal)
 const std::vector<std::pair<std::string, std::string>> kFaults = {
     {"error", R"({"kind":"error","after":%AFTER%})"},
     {"empty", R"({"kind":"empty","after":%AFTER%})"},
+    {"drop", R"({"kind":"drop","after":%AFTER%})"},
     {"slow", R"({"kind":"slow","after":%AFTER%,"delayMs":2500})"},
     {"confirm", R"({"kind":"confirm","after":%AFTER%,"message":"よろしいですか？"})"},
     {"expireSession", R"({"kind":"expireSession","account":"%ACCOUNT%"})"},
     {"lostAnswer/empty", R"({"kind":"lostAnswer","account":"%ACCOUNT%","answer":"empty"})"},
     {"lostAnswer/error", R"({"kind":"lostAnswer","account":"%ACCOUNT%","answer":"error"})"},
     {"lostAnswer/drop", R"({"kind":"lostAnswer","account":"%ACCOUNT%","answer":"drop"})"},
-    // A broker down for longer than a run's three attempts: the retries and
-    // the restarts through ReExe take over.
-    {"outage", R"({"kind":"error","count":25})"},
 };
+
+// A broker down for longer than a run's three attempts: the retries and the
+// restart through ReExe take over.
+const std::string kOutage = R"({"kind":"error","count":25})";
+
+// The fixed cycles of the outages, one kind each in ten cycles.
+enum class Outage { None, Smtp, Pop3, Broker };
+
+Outage OutageOf(int cycle, int cycles)
+{
+    if (cycle == 0 || cycle + 1 >= cycles)
+        return Outage::None; // the first run starts clean, the last one ends with every server up
+    switch (cycle % 10) {
+    case 3: return Outage::Smtp;
+    case 6: return Outage::Pop3;
+    case 9: return Outage::Broker;
+    default: return Outage::None;
+    }
+}
 
 std::string Replace(std::string text, const std::string& from, const std::string& to)
 {
@@ -124,6 +151,7 @@ const std::string kSucceeded = "■ 自動売買は正常に終了しました";
 const std::string kRetryLater = "分後に再実行します";
 const std::string kRetryStart = "回目のリトライ起動です";
 const std::string kMailDeleted = "送信済みメール ";
+const std::string kSignalCheckFailed = "シグナルチェック時に異常が発生しました。";
 
 class Soak : public ::testing::Test {
 protected:
@@ -136,6 +164,9 @@ protected:
         smtpPort = smtp->Port();
         home = std::make_unique<ProgramHome>(sim);
         home->MailReportsTo(smtpPort, certificates.path());
+        pop3 = std::make_unique<dovecotkit::Dovecot>(mailRoot.path());
+        ASSERT_TRUE(pop3->Started()) << pop3->Log();
+        home->SignalsFromMailbox(pop3->Port(), "user1", dovecotkit::kPassword);
         for (const Account& account : kAccounts) {
             ASSERT_TRUE(sim.CreateAccount(R"({"family":")" + account.family + R"(","id":")" + account.user +
                                           R"(","password":"pw","deposit":1000000})"));
@@ -144,8 +175,8 @@ protected:
         home->SetEnvironment("PELLAGO_HOME", QString::fromStdString(home->path()));
         home->SetEnvironment("PELLAGO_TEST_TICK_MS", "1000");
         home->SetEnvironment("PELLAGO_TEST_RETRY_STEP_MS", "1000");
-        home->SetEnvironment("PELLAGO_TEST_SETTLE_MS", "100");
-        home->SetEnvironment("PELLAGO_TEST_POLL_MS", "50");
+        home->SetEnvironment("PELLAGO_TEST_SETTLE_MS", "20");
+        home->SetEnvironment("PELLAGO_TEST_POLL_MS", "10");
         home->SetEnvironment("PELLAGO_TEST_PAGE_DEADLINE_S", "2");
     }
 
@@ -153,42 +184,77 @@ protected:
     {
         if (program)
             program->kill();
-        // Restarts are not children of the test: end whatever still runs here.
-        StopEverythingOfHome();
+        // Restarts through ReExe are not children of the test.
+        home->EndLeftovers();
     }
 
-    void StopEverythingOfHome()
+    // A new signal in the mailbox.
+    void Publish(const std::string& name, const Signal& signal)
     {
-        const std::string marker = "PELLAGO_HOME=" + home->path() + '\0';
-        std::error_code error;
-        for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
-            const std::string pid = entry.path().filename().string();
-            if (pid.find_first_not_of("0123456789") != std::string::npos)
-                continue;
-            if (soak::ReadWhole(entry.path().string() + "/environ").find(marker) != std::string::npos)
-                ::kill(std::stoi(pid), SIGKILL);
-        }
+        pop3->Deliver(++delivered, SignalMail(name, SignalDocument(name, signal)));
     }
 
-    // At the set rate, one fault of a kind drawn at random waits at one
-    // account's broker: page faults after a few of its pages, order faults
-    // at its next order.
-    void PlaceFaults(bool mailMayFail)
+    // The cycle's outage, if any, and at the set rate one fault of a kind
+    // drawn at random at one account's broker: page faults after a few of
+    // its pages, order faults at its next order.
+    void PlaceFaults(Outage outage)
     {
-        std::uniform_real_distribution<double> chance(0, 1);
-        if (mailMayFail && chance(random) < kMailDownRate && smtp)
+        if (outage == Outage::Smtp) {
             smtp.reset();
-        else if (!smtp)
+            ++placed["smtpDown"];
+        } else if (!smtp) {
             smtp = std::make_unique<mailkit::SmtpServer>(spool.path(), certificates.path(), smtpPort);
-        if (chance(random) >= kFaultRate)
+        }
+        if (outage == Outage::Broker) {
+            const Account& account = kAccounts[std::uniform_int_distribution<std::size_t>(0, kAccounts.size() - 1)(random)];
+            ASSERT_TRUE(sim.AddFault(WithFamily(kOutage, account)));
+            ++placed["outage"];
+            return;
+        }
+        if (std::uniform_real_distribution<double>(0, 1)(random) >= kFaultRate)
             return;
         const auto& [kind, pattern] = kFaults[std::uniform_int_distribution<std::size_t>(0, kFaults.size() - 1)(random)];
         const Account& account = kAccounts[std::uniform_int_distribution<std::size_t>(0, kAccounts.size() - 1)(random)];
         std::string fault = Replace(pattern, "%AFTER%", std::to_string(std::uniform_int_distribution<int>(0, 8)(random)));
-        fault = Replace(fault, "%ACCOUNT%", account.user);
-        fault.insert(fault.size() - 1, R"(,"family":")" + account.family + R"(")");
-        ASSERT_TRUE(sim.AddFault(fault)) << fault;
+        ASSERT_TRUE(sim.AddFault(WithFamily(Replace(fault, "%ACCOUNT%", account.user), account))) << fault;
         ++placed[kind];
+    }
+
+    static std::string WithFamily(std::string fault, const Account& account)
+    {
+        return fault.insert(fault.size() - 1, R"(,"family":")" + account.family + R"(")");
+    }
+
+    // The POP3 server goes down until the program has met it down, then
+    // comes back where it was with the cycle's signal waiting.
+    bool PublishAfterPop3Outage(const std::string& name, const Signal& signal)
+    {
+        const int port = pop3->Port();
+        pop3.reset();
+        ++placed["pop3Down"];
+        const bool met = AwaitLine([](const std::string& line) { return Count(line, kSignalCheckFailed) > 0; });
+        pop3 = std::make_unique<dovecotkit::Dovecot>(mailRoot.path(), port);
+        Publish(name, signal);
+        return met && pop3->Started();
+    }
+
+    // Reads the program's log, following each line, until `wanted` holds
+    // for one or the cycle's time is up.
+    bool AwaitLine(const std::function<bool(const std::string&)>& wanted)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kCycleTimeoutMs);
+        while (std::chrono::steady_clock::now() < deadline) {
+            logText += log.Read();
+            for (std::size_t end = logText.find('\n'); end != std::string::npos; end = logText.find('\n')) {
+                const std::string line = logText.substr(0, end);
+                logText.erase(0, end + 1);
+                Follow(line);
+                if (wanted(line))
+                    return true;
+            }
+            Drain();
+        }
+        return false;
     }
 
     // Waits for a trade run on the cycle's signal to succeed, following the
@@ -196,23 +262,14 @@ protected:
     // third on a restart through ReExe that starts with its retry number.
     bool AwaitSuccess(const std::string& signalName)
     {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kCycleTimeoutMs);
         bool onThisSignal = false;
-        while (std::chrono::steady_clock::now() < deadline) {
-            logText += log.Read();
-            for (std::size_t end = logText.find('\n'); end != std::string::npos; end = logText.find('\n')) {
-                const std::string line = logText.substr(0, end);
-                logText.erase(0, end + 1);
-                Follow(line);
-                onThisSignal = onThisSignal || Count(line, signalName) > 0;
-                if (onThisSignal && Count(line, kSucceeded)) {
-                    failuresInSeries = 0;
-                    return true;
-                }
-            }
-            Drain();
-        }
-        return false;
+        const bool succeeded = AwaitLine([&](const std::string& line) {
+            onThisSignal = onThisSignal || Count(line, signalName) > 0;
+            return onThisSignal && Count(line, kSucceeded) > 0;
+        });
+        if (succeeded)
+            failuresInSeries = 0;
+        return succeeded;
     }
 
     void Follow(const std::string& line)
@@ -277,6 +334,9 @@ protected:
     ScratchDir spool;
     std::unique_ptr<mailkit::SmtpServer> smtp;
     int smtpPort = 0;
+    ScratchDir mailRoot;
+    std::unique_ptr<dovecotkit::Dovecot> pop3;
+    int delivered = 0;
     std::unique_ptr<ProgramHome> home;
     std::unique_ptr<QProcess> program;
     soak::LogTail log{""};
@@ -297,7 +357,7 @@ TEST_F(Soak, FaultedCyclesLeaveEveryAccountAtItsTargetsWithoutDoubleOrdersOrLost
     std::printf("[ MEASURE  ] soak seed %u (PELLAGO_SOAK_SEED replays it), %d cycles\n", seed, cycles);
     log = soak::LogTail(home->file("Log"));
     const DateTime day = testsupport::ProgramNow(home->offset());
-    ASSERT_TRUE(sim.Post("/_control/service/demo_signal", SignalDocument(SignalName(day, 0), kSignals[0])).ok());
+    Publish(SignalName(day, 0), kSignals[0]);
     program = home->Start(false);
 
     long long memoryAtFrom = 0;
@@ -311,8 +371,12 @@ TEST_F(Soak, FaultedCyclesLeaveEveryAccountAtItsTargetsWithoutDoubleOrdersOrLost
                                   ExecutionsMeant(sim.Positions(account.family, account.user),
                                                   sim.NetLots(account.family, account.user), signal.targets);
         if (cycle > 0) {
-            PlaceFaults(cycle + 1 < cycles);
-            ASSERT_TRUE(sim.Post("/_control/service/demo_signal", SignalDocument(SignalName(day, cycle), signal)).ok());
+            const Outage outage = OutageOf(cycle, cycles);
+            PlaceFaults(outage);
+            if (outage == Outage::Pop3)
+                ASSERT_TRUE(PublishAfterPop3Outage(SignalName(day, cycle), signal)) << pop3->Log();
+            else
+                Publish(SignalName(day, cycle), signal);
         }
         ASSERT_TRUE(AwaitSuccess(SignalName(day, cycle))) << "no successful run within " << kCycleTimeoutMs << " ms\n"
                                             << output;
