@@ -211,4 +211,22 @@ private:
     std::map<QString, QString> environment_;
 };
 
+// What the long end-to-end tests start from: pellago-sim with still prices
+// and an SMTP server for the reports.
+class SimAndMailTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(sim.Running());
+        ASSERT_TRUE(sim.Post("/_control/prices", R"({"moving":false})").ok());
+        ASSERT_TRUE(mailkit::MakeCertificate(certificates.path()));
+        smtp = std::make_unique<mailkit::SmtpServer>(spool.path(), certificates.path());
+    }
+
+    testsupport::SimServer sim;
+    testsupport::ScratchDir certificates;
+    testsupport::ScratchDir spool;
+    std::unique_ptr<mailkit::SmtpServer> smtp;
+};
+
 } // namespace headless

@@ -67,15 +67,18 @@ inline std::string ReadWhole(const std::string& path)
 }
 
 // Kilobytes resident in every process whose environment names `home` as
-// its program folder.
-inline long long ResidentKilobytes(const std::string& home)
+// its program folder (restarts get it from the program, without the
+// trailing slash).
+inline long long ResidentKilobytes(std::string home)
 {
+    while (home.size() > 1 && home.back() == '/')
+        home.pop_back();
     const std::string marker = "PELLAGO_HOME=" + home;
     long long total = 0;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
         const std::string environment = ReadWhole(entry.path().string() + "/environ");
-        if (environment.find(marker + '\0') == std::string::npos)
+        if (environment.find(marker + '\0') == std::string::npos && environment.find(marker + "/" + '\0') == std::string::npos)
             continue;
         std::istringstream status(ReadWhole(entry.path().string() + "/status"));
         for (std::string line; std::getline(status, line);)

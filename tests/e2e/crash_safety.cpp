@@ -29,8 +29,6 @@
 
 using headless::ProgramHome;
 using headless::RunResult;
-using testsupport::ScratchDir;
-using testsupport::SimServer;
 
 namespace {
 
@@ -81,17 +79,20 @@ unsigned Seed()
     return fixed && *fixed ? static_cast<unsigned>(std::strtoul(fixed, nullptr, 10)) : std::random_device{}();
 }
 
-class CrashSafety : public ::testing::Test {
+class CrashSafety : public headless::SimAndMailTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(sim.Running());
-        ASSERT_TRUE(sim.Post("/_control/prices", R"({"moving":false})").ok());
-        ASSERT_TRUE(mailkit::MakeCertificate(certificates.path()));
-        smtp = std::make_unique<mailkit::SmtpServer>(spool.path(), certificates.path());
+        SimAndMailTest::SetUp();
+        if (HasFatalFailure())
+            return;
         for (const Family& family : kFamilies) {
             Subject subject{family, std::make_unique<ProgramHome>(sim)};
             subject.home->MailReportsTo(smtp->Port(), certificates.path());
+            // The short page settle of the tests keeps 30 kills to minutes;
+            // the moments still fall among page loads, orders and file writes.
+            subject.home->SetEnvironment("PELLAGO_TEST_SETTLE_MS", "20");
+            subject.home->SetEnvironment("PELLAGO_TEST_POLL_MS", "10");
             ASSERT_TRUE(sim.CreateAccount(R"({"family":")" + family.family + R"(","id":")" + family.user +
                                           R"(","password":"pw","deposit":1000000})"));
             subject.home->AddAccount(family.broker, family.user, "pw");
@@ -150,10 +151,6 @@ protected:
         }
     }
 
-    SimServer sim;
-    ScratchDir certificates;
-    ScratchDir spool;
-    std::unique_ptr<mailkit::SmtpServer> smtp;
     std::vector<Subject> subjects;
     const unsigned seed = Seed();
     std::mt19937 random{seed};
