@@ -22,7 +22,7 @@ std::int64_t PeriodFor(bool demoMode)
     return demoMode ? kDemoInterval : kNormalInterval;
 }
 
-std::int64_t NormalInterval() { return testPeriod > 0 ? testPeriod : kNormalInterval; }
+std::int64_t NormalInterval() { return PeriodFor(false); }
 void SetTestPeriod(std::int64_t milliseconds) { testPeriod = milliseconds; }
 
 std::int64_t IntervalAfterFailure(std::int64_t current, int failures)
