@@ -12,6 +12,24 @@ std::vector<std::string> TemplateBrokerNames(const pugi::xml_document& accountTe
     return names;
 }
 
+// The day count of `now`, moved on by a millisecond at a time while another
+// account already holds it: two adds within one millisecond must not share
+// an identity, or they would share their leverages.
+static std::string UnusedUniqueNumber(pugi::xml_document& doc, const DateTime& now)
+{
+    constexpr double kMillisecond = 1.0 / 86400000.0;
+    const std::vector<pugi::xml_node> accounts = AccountElements(doc);
+    const auto taken = [&](const std::string& number) {
+        for (pugi::xml_node account : accounts)
+            if (UniqueNumberOf(account) == number) return true;
+        return false;
+    };
+    double days = ToDayCount(now);
+    while (taken(NewUniqueNumber(FromDayCount(days))))
+        days += kMillisecond;
+    return NewUniqueNumber(FromDayCount(days));
+}
+
 bool AddAccountFromTemplate(const std::string& brokerName, const DateTime& now, const std::string& accountPath,
                             const std::string& templatePath)
 {
@@ -22,7 +40,7 @@ bool AddAccountFromTemplate(const std::string& brokerName, const DateTime& now, 
     if (!entry) return false;
 
     pugi::xml_node uniqueNumber = entry.append_child("UniqueNumber");
-    SetNodeText(uniqueNumber, NewUniqueNumber(now));
+    SetNodeText(uniqueNumber, UnusedUniqueNumber(doc, now));
     MarkHidden(uniqueNumber);
     RemoveReplaceMarkers(entry);
     AccountsElement(doc).append_copy(entry);

@@ -47,14 +47,17 @@ TEST(AccountOperations, AddingTheSameEntryTwiceGivesTwoIdentities)
     ASSERT_TRUE(AddAccountFromTemplate("コスモ証券", At(5, 12), files.account, files.accountTemplate));
     ASSERT_TRUE(AddAccountFromTemplate("lionfx", At(5, 18), files.account, files.accountTemplate));
     ASSERT_TRUE(AddAccountFromTemplate("コスモ証券", At(6, 0), files.account, files.accountTemplate));
+    ASSERT_TRUE(AddAccountFromTemplate("コスモ証券", At(6, 0), files.account, files.accountTemplate))
+        << "a second add within the same millisecond";
     EXPECT_FALSE(AddAccountFromTemplate("Unknown", At(6, 0), files.account, files.accountTemplate));
 
     pugi::xml_document doc = files.load();
     const std::vector<pugi::xml_node> accounts = AccountElements(doc);
-    EXPECT_EQ(NamesOf(accounts), (std::vector<std::string>{"コスモ証券", "LionFX", "コスモ証券"}));
+    EXPECT_EQ(NamesOf(accounts), (std::vector<std::string>{"コスモ証券", "LionFX", "コスモ証券", "コスモ証券"}));
     EXPECT_EQ(UniqueNumberOf(accounts[0]), "40183.5");
     EXPECT_EQ(UniqueNumberOf(accounts[1]), "40183.75");
     EXPECT_EQ(UniqueNumberOf(accounts[2]), "40184");
+    EXPECT_EQ(UniqueNumberOf(accounts[3]), "40184.0000000116") << "one millisecond on";
     pugi::xml_node uniqueNumber = accounts[0].last_child();
     EXPECT_STREQ(uniqueNumber.name(), "UniqueNumber");
     EXPECT_TRUE(IsHiddenNode(uniqueNumber));
