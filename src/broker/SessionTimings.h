@@ -1,8 +1,8 @@
 #pragma once
 // How long a session gives a page: the deadline of WaitIE, the settle
 // before it reads the browser and the pause between two readings. Every session starts with the program-wide
-// defaults; only the soak test shortens them, so that a faulted cycle takes
-// seconds instead of minutes.
+// defaults; only tests shorten them, so that a run takes seconds instead of
+// minutes.
 
 struct TSessionTimings {
     int WaitTimeoutSeconds = 30;

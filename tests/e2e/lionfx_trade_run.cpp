@@ -119,6 +119,7 @@ protected:
         return ChildPath(AccountAt(doc, 0), {"Status", "HoldPosition", "Summary"});
     }
 
+    browsertest::ShortPageSettle settle;
     SimServer sim;
     testsupport::ScratchDir dir;
     std::string accountPath;

@@ -91,6 +91,7 @@ protected:
     }
 
     static inline testsupport::SimServer* sim = nullptr;
+    ShortPageSettle settle;
     std::string account;
     SessionRig rig;
 

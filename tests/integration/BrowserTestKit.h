@@ -5,6 +5,7 @@
 
 #include "base/AkUnit.h"
 #include "broker/DialogWatchdog.h"
+#include "broker/SessionTimings.h"
 #include "broker/TradeApiBase.h"
 #include "broker/web/QtBrowserFactory.h"
 
@@ -109,6 +110,26 @@ public:
 
     Browser& browser() { return *WebBrowser; }
     int logOffs = 0;
+};
+
+// Pages settle in 20 ms and are read every 10 ms instead of 0.7 s and
+// 0.3 s, for as long as it lives: for suites about what a session does, not
+// how long it waits (the page wait's own suite keeps the real settle).
+// Sessions take the timings when they are made, so it must come first.
+class ShortPageSettle {
+public:
+    ShortPageSettle() : saved_(DefaultSessionTimings()) {
+        TSessionTimings shortened = saved_;
+        shortened.SettleMilliseconds = 20;
+        shortened.PollMilliseconds = 10;
+        SetDefaultSessionTimings(shortened);
+    }
+    ~ShortPageSettle() { SetDefaultSessionTimings(saved_); }
+    ShortPageSettle(const ShortPageSettle&) = delete;
+    ShortPageSettle& operator=(const ShortPageSettle&) = delete;
+
+private:
+    TSessionTimings saved_;
 };
 
 inline const char* LoginPage() {

@@ -64,6 +64,7 @@ protected:
     }
 
     static inline SimServer* sim = nullptr;
+    ShortPageSettle settle;
     std::string account;
     SessionRig rig;
 };
