@@ -13,7 +13,6 @@ namespace {
 
 // Broker sites serve their handheld pages to this signature.
 const char* const kHandheldUserAgent = "Mozilla/5.0 (PDA; NF34PPC/1.0; like Gecko) NetFront/3.4";
-constexpr int kReloadPauseMs = 1000;
 
 using SteadyClock = std::chrono::steady_clock;
 
@@ -146,7 +145,7 @@ bool TTradeApiBase::ReloadErrorPage(bool waitForAddressChange) {
         ReloadingScope reloading(OnReloading);
         DownloadComplete = false;
         WebBrowser->Reload();
-        PumpMessages(kReloadPauseMs);
+        PumpMessages(DefaultSessionTimings().ReloadPauseMilliseconds);
         firstReload = RetryCount < 2;
         reloaded = WaitIE(waitForAddressChange);
     }

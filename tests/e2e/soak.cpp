@@ -1,19 +1,21 @@
 // A flaky broker site or mail server never leaves an account wrong: the
-// unattended program runs in automatic mode (its periods, page settle and
-// page deadline shortened) with one account at each of LionFX, OCBC and
-// Cosmo, through many cycles. Each cycle a new signal arrives in the
-// service's mailbox (a real dovecot) and, at a set rate, a fault waits at a
-// broker: server-error, empty, dropped and slow pages, JavaScript confirms,
-// sessions that expire on the order, order answers lost after the order
-// executed. On fixed cycles the SMTP server or the POP3 server is down, or a
-// broker is down for longer than a run's attempts, so that the restart
-// through ReExe is met. After every cycle each account holds its targets,
-// no confirmation was sent twice and no more executions happened than the
-// adjustment needed; failures follow the retry policy; at the end every
-// report arrived exactly once and the resident memory grew by less than 5 %
-// from cycle 50 on (from half-way in a shorter soak).
-// PELLAGO_SOAK_CYCLES sets the cycles (30, what fits the test command's
-// time; bench/soak.sh runs more), PELLAGO_SOAK_SEED replays one.
+// unattended program runs in automatic mode (its periods, page settle,
+// reload pause and page deadline shortened) in three program folders, one
+// account each at LionFX, OCBC and Cosmo, through many cycles. A cycle is
+// one trade run of one folder, the folders in turn: a new signal arrives in
+// the folder's mailbox (a real dovecot) and, at a set rate, a fault waits at
+// its broker: server-error, empty, dropped and slow pages, JavaScript
+// confirms, sessions that expire on the order, order answers lost after the
+// order executed. On fixed cycles the SMTP server or the POP3 server is
+// down, or the broker is down for longer than a run's attempts, so that the
+// restart through ReExe is met. After every cycle the account holds its
+// targets, no confirmation was sent twice and no more executions happened
+// than the adjustment needed; failures follow the retry policy; at the end
+// every report arrived exactly once and the resident memory of the three
+// folders grew by less than 5 % from cycle 50 on (from half-way in a
+// shorter soak).
+// PELLAGO_SOAK_CYCLES sets the cycles (100 in the test command;
+// bench/soak.sh runs more), PELLAGO_SOAK_SEED replays one.
 
 #include "e2e/HeadlessKit.h"
 #include "e2e/SoakKit.h"
@@ -43,7 +45,7 @@ constexpr double kFaultRate = 0.4;   // share of cycles with a broker fault wait
 constexpr int kCycleTimeoutMs = 90000;
 constexpr int kRestartTimeoutMs = 240000; // three failed runs and a restart
 constexpr int kMemoryFromCycle = 50;
-constexpr int kCyclesInTests = 30;
+constexpr int kCyclesInTests = 100;
 
 int EnvironmentNumber(const char* name, int fallback)
 {
@@ -120,14 +122,15 @@ const std::vector<std::pair<std::string, std::string>> kFaults = {
 const std::string kOutage = R"({"kind":"error","count":1000})";
 
 // The fixed cycles of the outages: the mail servers one cycle in ten each,
-// the broker (three failed runs, half a minute each) one in twenty-five.
+// the broker (three failed runs and a restart) one in fifty.
 enum class Outage { None, Smtp, Pop3, Broker };
 
-Outage OutageOf(int cycle, int cycles)
+Outage OutageOf(int cycle, int cycles, int folders)
 {
-    if (cycle == 0 || cycle + 1 >= cycles)
-        return Outage::None; // the first run starts clean, the last one ends with every server up
-    if (cycle % 25 == 9)
+    // Each folder's first run starts clean, its last one ends with every server up.
+    if (cycle < folders || cycle + folders >= cycles)
+        return Outage::None;
+    if (cycle % 50 == 29)
         return Outage::Broker;
     switch (cycle % 10) {
     case 3: return Outage::Smtp;
@@ -157,6 +160,24 @@ const std::string kRetryStart = "回目のリトライ起動です";
 const std::string kMailDeleted = "送信済みメール ";
 const std::string kSignalCheckFailed = "シグナルチェック時に異常が発生しました。";
 
+// One program folder with its one account, its mailbox, its program and
+// what its log has said so far.
+struct Folder {
+    explicit Folder(const Account& of) : account(of) {}
+
+    const Account& account;
+    std::unique_ptr<ProgramHome> home;
+    ScratchDir mailRoot;
+    std::unique_ptr<dovecotkit::Dovecot> pop3;
+    int delivered = 0; // mails put in its mailbox
+    int runs = 0;      // its cycles so far
+    std::unique_ptr<QProcess> program;
+    soak::LogTail log{""};
+    std::string logText;
+    std::string output;
+    int failuresInSeries = 0;
+};
+
 class Soak : public headless::SimAndMailTest {
 protected:
     void SetUp() override
@@ -165,42 +186,55 @@ protected:
         if (HasFatalFailure())
             return;
         smtpPort = smtp->Port();
-        home = std::make_unique<ProgramHome>(sim);
-        home->MailReportsTo(smtpPort, certificates.path());
-        pop3 = std::make_unique<dovecotkit::Dovecot>(mailRoot.path());
-        ASSERT_TRUE(pop3->Started()) << pop3->Log();
-        home->SignalsFromMailbox(pop3->Port(), "user1", dovecotkit::kPassword);
         for (const Account& account : kAccounts) {
-            ASSERT_TRUE(sim.CreateAccount(R"({"family":")" + account.family + R"(","id":")" + account.user +
-                                          R"(","password":"pw","deposit":1000000})"));
-            home->AddAccount(account.broker, account.user, "pw");
+            folders.push_back(std::make_unique<Folder>(account));
+            ASSERT_NO_FATAL_FAILURE(Prepare(*folders.back()));
         }
-        home->SetEnvironment("PELLAGO_HOME", QString::fromStdString(home->path()));
-        home->SetEnvironment("PELLAGO_TEST_TICK_MS", "1000");
-        home->SetEnvironment("PELLAGO_TEST_RETRY_STEP_MS", "1000");
-        home->SetEnvironment("PELLAGO_TEST_SETTLE_MS", "20");
-        home->SetEnvironment("PELLAGO_TEST_POLL_MS", "10");
-        home->SetEnvironment("PELLAGO_TEST_PAGE_DEADLINE_S", "2");
+    }
+
+    void Prepare(Folder& folder)
+    {
+        folder.home = std::make_unique<ProgramHome>(sim);
+        ProgramHome& home = *folder.home;
+        home.MailReportsTo(smtpPort, certificates.path());
+        folder.pop3 = std::make_unique<dovecotkit::Dovecot>(folder.mailRoot.path());
+        ASSERT_TRUE(folder.pop3->Started()) << folder.pop3->Log();
+        home.SignalsFromMailbox(folder.pop3->Port(), "user1", dovecotkit::kPassword);
+        const Account& account = folder.account;
+        ASSERT_TRUE(sim.CreateAccount(R"({"family":")" + account.family + R"(","id":")" + account.user +
+                                      R"(","password":"pw","deposit":1000000})"));
+        home.AddAccount(account.broker, account.user, "pw");
+        home.SetEnvironment("PELLAGO_HOME", QString::fromStdString(home.path()));
+        home.SetEnvironment("PELLAGO_TEST_TICK_MS", "500");
+        home.SetEnvironment("PELLAGO_TEST_RETRY_STEP_MS", "1000");
+        home.SetEnvironment("PELLAGO_TEST_SETTLE_MS", "20");
+        home.SetEnvironment("PELLAGO_TEST_POLL_MS", "10");
+        home.SetEnvironment("PELLAGO_TEST_PAGE_DEADLINE_S", "2");
+        home.SetEnvironment("PELLAGO_TEST_RELOAD_PAUSE_MS", "100");
+        folder.log = soak::LogTail(home.file("Log"));
     }
 
     void TearDown() override
     {
-        if (program)
-            program->kill();
-        // Restarts through ReExe are not children of the test.
-        home->EndLeftovers();
+        for (auto& folder : folders) {
+            if (folder->program)
+                folder->program->kill();
+            // Restarts through ReExe are not children of the test.
+            if (folder->home)
+                folder->home->EndLeftovers();
+        }
     }
 
-    // A new signal in the mailbox.
-    void Publish(const std::string& name, const Signal& signal)
+    // A new signal in the folder's mailbox.
+    static void Publish(Folder& folder, const std::string& name, const Signal& signal)
     {
-        pop3->Deliver(++delivered, SignalMail(name, SignalDocument(name, signal)));
+        folder.pop3->Deliver(++folder.delivered, SignalMail(name, SignalDocument(name, signal)));
     }
 
     // The cycle's outage, if any, and at the set rate one fault of a kind
-    // drawn at random at one account's broker: page faults after a few of
-    // its pages, order faults at its next order.
-    void PlaceFaults(Outage outage)
+    // drawn at random at the folder's broker: page faults after a few of its
+    // pages, order faults at its next order.
+    void PlaceFaults(Outage outage, const Account& account)
     {
         if (outage == Outage::Smtp) {
             smtp.reset();
@@ -209,7 +243,6 @@ protected:
             smtp = std::make_unique<mailkit::SmtpServer>(spool.path(), certificates.path(), smtpPort);
         }
         if (outage == Outage::Broker) {
-            const Account& account = kAccounts[std::uniform_int_distribution<std::size_t>(0, kAccounts.size() - 1)(random)];
             ASSERT_TRUE(sim.AddFault(WithFamily(kOutage, account)));
             ++placed["brokerDown"];
             return;
@@ -217,7 +250,6 @@ protected:
         if (std::uniform_real_distribution<double>(0, 1)(random) >= kFaultRate)
             return;
         const auto& [kind, pattern] = kFaults[std::uniform_int_distribution<std::size_t>(0, kFaults.size() - 1)(random)];
-        const Account& account = kAccounts[std::uniform_int_distribution<std::size_t>(0, kAccounts.size() - 1)(random)];
         std::string fault = Replace(pattern, "%AFTER%", std::to_string(std::uniform_int_distribution<int>(0, 8)(random)));
         ASSERT_TRUE(sim.AddFault(WithFamily(Replace(fault, "%ACCOUNT%", account.user), account))) << fault;
         ++placed[kind];
@@ -228,34 +260,43 @@ protected:
         return fault.insert(fault.size() - 1, R"(,"family":")" + account.family + R"(")");
     }
 
-    // The POP3 server goes down until the program has met it down, then
-    // comes back where it was with the cycle's signal waiting.
-    bool PublishAfterPop3Outage(const std::string& name, const Signal& signal)
+    // The folder's POP3 server goes down until its program has met it down,
+    // then comes back where it was with the cycle's signal waiting.
+    bool PublishAfterPop3Outage(Folder& folder, const std::string& name, const Signal& signal)
     {
-        const int port = pop3->Port();
-        pop3.reset();
+        const int port = folder.pop3->Port();
+        folder.pop3.reset();
         ++placed["pop3Down"];
-        const bool met = AwaitLine([](const std::string& line) { return Count(line, kSignalCheckFailed) > 0; });
-        pop3 = std::make_unique<dovecotkit::Dovecot>(mailRoot.path(), port);
-        Publish(name, signal);
-        return met && pop3->Started();
+        const bool met = AwaitLine(folder, [](const std::string& line) { return Count(line, kSignalCheckFailed) > 0; });
+        folder.pop3 = std::make_unique<dovecotkit::Dovecot>(folder.mailRoot.path(), port);
+        Publish(folder, name, signal);
+        return met && folder.pop3->Started();
     }
 
-    // Reads the program's log, following each line, until `wanted` holds
-    // for one or the time is up.
-    bool AwaitLine(const std::function<bool(const std::string&)>& wanted, int timeoutMs = kCycleTimeoutMs)
+    // Reads the folder's log, following each line, until `wanted` holds for
+    // one or the time is up.
+    bool AwaitLine(Folder& folder, const std::function<bool(const std::string&)>& wanted,
+                   int timeoutMs = kCycleTimeoutMs)
     {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (std::chrono::steady_clock::now() < deadline) {
-            logText += log.Read();
-            for (std::size_t end = logText.find('\n'); end != std::string::npos; end = logText.find('\n')) {
-                const std::string line = logText.substr(0, end);
-                logText.erase(0, end + 1);
-                Follow(line);
-                if (wanted(line))
-                    return true;
-            }
-            Drain();
+            if (FollowLog(folder, wanted))
+                return true;
+            Drain(folder);
+        }
+        return false;
+    }
+
+    // Follows the log's new lines up to the first for which `wanted` holds.
+    bool FollowLog(Folder& folder, const std::function<bool(const std::string&)>& wanted)
+    {
+        folder.logText += folder.log.Read();
+        for (std::size_t end = folder.logText.find('\n'); end != std::string::npos; end = folder.logText.find('\n')) {
+            const std::string line = folder.logText.substr(0, end);
+            folder.logText.erase(0, end + 1);
+            Follow(folder, line);
+            if (wanted(line))
+                return true;
         }
         return false;
     }
@@ -263,51 +304,60 @@ protected:
     // Waits for a trade run on the cycle's signal to succeed, following the
     // failures on the way: the first two retried in the process, from the
     // third on a restart through ReExe that starts with its retry number.
-    bool AwaitSuccess(const std::string& signalName)
+    bool AwaitSuccess(Folder& folder, const std::string& signalName)
     {
         bool onThisSignal = false;
-        const bool succeeded = AwaitLine([&](const std::string& line) {
+        const bool succeeded = AwaitLine(folder, [&](const std::string& line) {
             onThisSignal = onThisSignal || Count(line, signalName) > 0;
             return onThisSignal && Count(line, kSucceeded) > 0;
         });
         if (succeeded)
-            failuresInSeries = 0;
+            folder.failuresInSeries = 0;
         return succeeded;
     }
 
-    void Follow(const std::string& line)
+    void Follow(Folder& folder, const std::string& line)
     {
         if (Count(line, kRetryLater)) {
             ++failures;
-            ++failuresInSeries;
-            EXPECT_LE(failuresInSeries, 2) << "a third failure in a row must restart the program: " << line;
+            ++folder.failuresInSeries;
+            EXPECT_LE(folder.failuresInSeries, 2) << "a third failure in a row must restart the program: " << line;
         }
         const std::size_t restart = line.find(kRetryStart);
         if (restart != std::string::npos) {
             ++restarts;
             ++failures;
-            ++failuresInSeries;
+            ++folder.failuresInSeries;
             const std::size_t number = line.rfind("■ ", restart);
             const int retry = number == std::string::npos ? 0 : std::atoi(line.c_str() + number + std::string("■ ").size());
             EXPECT_GE(retry, 3) << line;
-            EXPECT_EQ(retry, failuresInSeries) << line;
+            EXPECT_EQ(retry, folder.failuresInSeries) << line;
         }
         if (Count(line, kMailDeleted))
-            EXPECT_TRUE(deliveredReports.insert(line.substr(line.find(kMailDeleted))).second) << "sent twice: " << line;
+            EXPECT_TRUE(deliveredReports.insert(folder.account.user + line.substr(line.find(kMailDeleted))).second)
+                << "sent twice: " << line;
     }
 
-    // Keeps the first process's standard output flowing (and its end for a
-    // failure message); restarts write to no pipe of ours.
-    void Drain()
+    // Keeps the folder's first process's standard output flowing (and its
+    // end for a failure message); restarts write to no pipe of ours.
+    static void Drain(Folder& folder)
     {
-        if (program->state() == QProcess::NotRunning) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        if (folder.program->state() == QProcess::NotRunning) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
             return;
         }
-        program->waitForReadyRead(200);
-        output += program->readAllStandardOutput().toStdString();
-        if (output.size() > 20000)
-            output.erase(0, output.size() - 20000);
+        folder.program->waitForReadyRead(50);
+        folder.output += folder.program->readAllStandardOutput().toStdString();
+        if (folder.output.size() > 20000)
+            folder.output.erase(0, folder.output.size() - 20000);
+    }
+
+    long long ResidentKilobytes() const
+    {
+        long long total = 0;
+        for (const auto& folder : folders)
+            total += soak::ResidentKilobytes(folder->home->path());
+        return total;
     }
 
     // Upper bound of the executions that take `before` to `targets`: each
@@ -333,18 +383,10 @@ protected:
     }
 
     int smtpPort = 0;
-    ScratchDir mailRoot;
-    std::unique_ptr<dovecotkit::Dovecot> pop3;
-    int delivered = 0;
-    std::unique_ptr<ProgramHome> home;
-    std::unique_ptr<QProcess> program;
-    soak::LogTail log{""};
-    std::string logText;
-    std::string output;
+    std::vector<std::unique_ptr<Folder>> folders;
     std::map<std::string, int> placed;
     std::set<std::string> deliveredReports;
     int failures = 0;
-    int failuresInSeries = 0;
     int restarts = 0;
     const unsigned seed = static_cast<unsigned>(EnvironmentNumber("PELLAGO_SOAK_SEED", std::random_device{}()));
     std::mt19937 random{seed};
@@ -354,61 +396,66 @@ TEST_F(Soak, FaultedCyclesLeaveEveryAccountAtItsTargetsWithoutDoubleOrdersOrLost
 {
     const int cycles = EnvironmentNumber("PELLAGO_SOAK_CYCLES", kCyclesInTests);
     const int memoryFrom = std::min(kMemoryFromCycle, cycles / 2);
+    const int folderCount = static_cast<int>(folders.size());
     std::printf("[ MEASURE  ] soak seed %u (PELLAGO_SOAK_SEED replays it), %d cycles\n", seed, cycles);
-    log = soak::LogTail(home->file("Log"));
-    const DateTime day = testsupport::ProgramNow(home->offset());
-    Publish(SignalName(day, 0), kSignals[0]);
-    program = home->Start(false);
+    const DateTime day = testsupport::ProgramNow(folders.front()->home->offset());
+    const auto start = std::chrono::steady_clock::now();
 
     long long memoryAtFrom = 0;
     long long memoryNow = 0;
     for (int cycle = 0; cycle < cycles && !HasFailure(); ++cycle) {
         SCOPED_TRACE("cycle " + std::to_string(cycle));
-        const Signal& signal = kSignals[static_cast<std::size_t>(cycle) % kSignals.size()];
-        std::map<std::string, int> meant;
-        for (const Account& account : kAccounts)
-            meant[account.user] = sim.ExecutionCount(account.family, account.user) +
-                                  ExecutionsMeant(sim.Positions(account.family, account.user),
-                                                  sim.NetLots(account.family, account.user), signal.targets);
-        if (cycle > 0) {
-            const Outage outage = OutageOf(cycle, cycles);
-            PlaceFaults(outage);
-            if (outage == Outage::Pop3)
-                ASSERT_TRUE(PublishAfterPop3Outage(SignalName(day, cycle), signal)) << pop3->Log();
-            else
-                Publish(SignalName(day, cycle), signal);
-            if (outage == Outage::Broker) {
-                ASSERT_TRUE(AwaitLine([](const std::string& line) { return Count(line, kRetryStart) > 0; },
-                                      kRestartTimeoutMs))
-                    << "no restart through ReExe while a broker was down\n" << output;
-                ASSERT_TRUE(sim.Delete("/_control/faults").ok());
-            }
+        Folder& folder = *folders[static_cast<std::size_t>(cycle % folderCount)];
+        const Account& account = folder.account;
+        const bool firstRun = folder.runs == 0;
+        const Signal& signal = kSignals[static_cast<std::size_t>(folder.runs++) % kSignals.size()];
+        const int meant = sim.ExecutionCount(account.family, account.user) +
+                          ExecutionsMeant(sim.Positions(account.family, account.user),
+                                          sim.NetLots(account.family, account.user), signal.targets);
+        const std::string name = SignalName(day, cycle);
+        const Outage outage = OutageOf(cycle, cycles, folderCount);
+        if (!firstRun) // the program's first run starts clean
+            PlaceFaults(outage, account);
+        if (outage == Outage::Pop3)
+            ASSERT_TRUE(PublishAfterPop3Outage(folder, name, signal)) << folder.pop3->Log();
+        else
+            Publish(folder, name, signal);
+        if (firstRun)
+            folder.program = folder.home->Start(false);
+        if (outage == Outage::Broker) {
+            ASSERT_TRUE(AwaitLine(folder, [](const std::string& line) { return Count(line, kRetryStart) > 0; },
+                                  kRestartTimeoutMs))
+                << "no restart through ReExe while the broker was down\n" << folder.output;
+            ASSERT_TRUE(sim.Delete("/_control/faults").ok());
         }
-        ASSERT_TRUE(AwaitSuccess(SignalName(day, cycle))) << "no successful run within " << kCycleTimeoutMs << " ms\n"
-                                            << output;
+        ASSERT_TRUE(AwaitSuccess(folder, name)) << "no successful run within " << kCycleTimeoutMs << " ms\n"
+                                                << folder.output;
         ASSERT_TRUE(sim.Delete("/_control/faults").ok());
-        for (const Account& account : kAccounts) {
-            EXPECT_EQ(sim.NetLots(account.family, account.user), signal.targets) << account.broker;
-            EXPECT_LE(sim.ExecutionCount(account.family, account.user), meant[account.user]) << account.broker;
-            EXPECT_EQ(sim.Counter("resubmits/" + account.family), 0) << account.broker;
-        }
-        memoryNow = soak::ResidentKilobytes(home->path());
+        EXPECT_EQ(sim.NetLots(account.family, account.user), signal.targets) << account.broker;
+        EXPECT_LE(sim.ExecutionCount(account.family, account.user), meant) << account.broker;
+        EXPECT_EQ(sim.Counter("resubmits/" + account.family), 0) << account.broker;
+        memoryNow = ResidentKilobytes();
         if (cycle == memoryFrom)
             memoryAtFrom = memoryNow;
     }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
-    // The last run had its mail server: every report is out, each once.
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(home->file("MailTemp"), error))
-        EXPECT_NE(entry.path().extension(), ".log") << "left in the queue: " << entry.path();
+    // Every folder's last run had its mail server: every report is out, each once.
+    for (auto& folder : folders) {
+        FollowLog(*folder, [](const std::string&) { return false; });
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(folder->home->file("MailTemp"), error))
+            EXPECT_NE(entry.path().extension(), ".log") << "left in the queue: " << entry.path();
+    }
     EXPECT_EQ(smtp->Messages().size(), deliveredReports.size());
     EXPECT_GE(deliveredReports.size(), static_cast<std::size_t>(cycles));
-    std::printf("[ MEASURE  ] cycles %d, failed runs %d, restarts through ReExe %d\n", cycles, failures, restarts);
+    std::printf("[ MEASURE  ] cycles %d in %.0f s, failed runs %d, restarts through ReExe %d\n", cycles, seconds,
+                failures, restarts);
     for (const auto& [kind, count] : placed)
         std::printf("[ MEASURE  ] faults placed: %s %d\n", kind.c_str(), count);
     std::printf("[ MEASURE  ] pellago-sim counters and faults injected by kind: %s\n",
                 sim.Get("/_control/stats").body.c_str());
-    ASSERT_GT(memoryAtFrom, 0) << "no process of the program folder found at cycle " << memoryFrom;
+    ASSERT_GT(memoryAtFrom, 0) << "no process of the program folders found at cycle " << memoryFrom;
     const double growth = 100.0 * static_cast<double>(memoryNow - memoryAtFrom) / static_cast<double>(memoryAtFrom);
     std::printf("[ MEASURE  ] resident memory at cycle %d: %lld kB, at the end: %lld kB (%+.1f %%)\n", memoryFrom,
                 memoryAtFrom, memoryNow, growth);

@@ -49,5 +49,7 @@ void ApplyTestTimings()
         timings.PollMilliseconds = static_cast<int>(poll);
     if (const long long deadline = PositiveSetting("PELLAGO_TEST_PAGE_DEADLINE_S"))
         timings.WaitTimeoutSeconds = static_cast<int>(deadline);
+    if (const long long pause = PositiveSetting("PELLAGO_TEST_RELOAD_PAUSE_MS"))
+        timings.ReloadPauseMilliseconds = static_cast<int>(pause);
     SetDefaultSessionTimings(timings);
 }
