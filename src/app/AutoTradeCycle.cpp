@@ -21,7 +21,7 @@ const char* const kWeekendText = "土曜朝5時～月曜朝7時の週末時刻�
 // Runs the trade; an error that escapes it counts as a failed run, so the
 // retry schedule and the restart still apply.
 template <typename Run>
-bool SwallowErrors(Run&& run, const char* where)
+TradeRunResult SwallowErrors(Run&& run, const char* where)
 {
     try {
         return run();
@@ -30,7 +30,7 @@ bool SwallowErrors(Run&& run, const char* where)
     } catch (...) {
         AddDetailLog(std::string("■■") + where + " Error!");
     }
-    return false;
+    return TradeRunResult::Failed;
 }
 
 } // namespace
@@ -47,7 +47,7 @@ TickOutcome AutoTradeCycle::AutoTradeTimerTimer()
     host_.DisableIdleWatcher();
     // A tick that cannot work now leaves the timer running, also when a click
     // of Button7 started it: otherwise automatic mode would wait forever.
-    if (!VersionChecked || Replacing) {
+    if (!GateOpens()) {
         timer_.SetEnabled(true);
         return TickOutcome::Gated;
     }
@@ -67,6 +67,29 @@ TickOutcome AutoTradeCycle::AutoTradeTimerTimer()
     // The next tick comes one full interval after this one ends, whatever happened.
     timer_.SetEnabled(true);
     return outcome;
+}
+
+// The start-up version check needs the account template. When start-up
+// could not fetch it (the network not up yet, service.conf written later),
+// each tick tries again, so automatic trading goes on by itself once the
+// service answers. Meanwhile the stop button stays at hand and the log says
+// once what the program waits for.
+bool AutoTradeCycle::GateOpens()
+{
+    if (!VersionChecked && !Replacing && operations_.completeVersionCheck && operations_.completeVersionCheck())
+        waitingForServiceLogged_ = false;
+    if (Replacing)
+        return false;
+    if (VersionChecked)
+        return true;
+    host_.ShowStopButton(true);
+    if (timer_.Interval() == retry::kFirstTickInterval)
+        timer_.SetInterval(retry::PeriodFor(host_.Options().demoMode));
+    if (!waitingForServiceLogged_)
+        AddLog("■ Pellagoサービスから口座一覧(起動時のversionチェック)を取得できるまで、自動売買を待機します。"
+               "サービスに接続でき次第、自動的に自動売買を始めます");
+    waitingForServiceLogged_ = true;
+    return false;
 }
 
 TickOutcome AutoTradeCycle::RunTick()
@@ -120,25 +143,46 @@ TickOutcome AutoTradeCycle::WeekendTick()
 TickOutcome AutoTradeCycle::TradeTick()
 {
     const bool latestFinished = ReadSettingBool(settings_, AutoTradeSettings::kLatestTrade, true);
-    if (!latestFinished)
+    // While a broken signal is passed over, the owed re-run is not announced on every tick.
+    if (!latestFinished && !waitingForSignal_)
         AddLog("■ 前回、自動売買を正常に終えられなかったので、自動売買を再実行します");
-    const bool newSignal = operations_.checkSignal();
-    if (!newSignal && latestFinished)
-        return TickOutcome::NothingNew;
+    const SignalCheck check = operations_.checkSignal();
+    if (check != SignalCheck::NewSignal && latestFinished)
+        return check == SignalCheck::Failed ? TickOutcome::CheckFailed : TickOutcome::NothingNew;
     WriteSettingBool(settings_, AutoTradeSettings::kLatestTrade, false);
     if (Replacing)
         return TickOutcome::HandedOver;
-    const bool ok = RunTrade(false);
-    AddDetailLog(std::string("■■AutoTrade = ") + (ok ? "True" : "False"));
-    return ok ? AfterSuccess() : AfterFailure();
+    const TradeRunResult result = RunTrade(false);
+    AddDetailLog(std::string("■■AutoTrade = ") + (result == TradeRunResult::Done ? "True" : "False"));
+    const TickOutcome outcome = AfterRun(result, !latestFinished);
+    waitingForSignal_ = outcome == TickOutcome::WaitingForSignal;
+    return outcome;
 }
 
-bool AutoTradeCycle::RunTrade(bool byHand)
+TradeRunResult AutoTradeCycle::RunTrade(bool byHand)
 {
     runInProgress_ = true;
-    const bool ok = SwallowErrors([&] { return operations_.runAutoTrade(byHand); }, "RunAutoTrade");
+    const TradeRunResult result = SwallowErrors([&] { return operations_.runAutoTrade(byHand); }, "RunAutoTrade");
     runInProgress_ = false;
-    return ok;
+    return result;
+}
+
+// Nothing to trade is not a failure: retrying or restarting cannot bring a
+// signal. But a re-run that was owed stays owed (LatestTrade stays false),
+// so the next readable signal is traded.
+TickOutcome AutoTradeCycle::AfterRun(TradeRunResult result, bool rerunPending)
+{
+    switch (result) {
+    case TradeRunResult::Done:
+        return AfterSuccess();
+    case TradeRunResult::Failed:
+        return AfterFailure();
+    case TradeRunResult::NoSignal:
+        return rerunPending ? TickOutcome::WaitingForSignal : AfterSuccess();
+    case TradeRunResult::SignalRefused:
+        break;
+    }
+    return TickOutcome::WaitingForSignal;
 }
 
 TickOutcome AutoTradeCycle::AfterSuccess()
@@ -233,7 +277,8 @@ void AutoTradeCycle::Button5Click()
     if (runInProgress_)
         return;
     host_.PlaceCancelButton(CancelButtonPlace::ForceButton);
-    const bool ok = RunTrade(true);
+    const TradeRunResult result = RunTrade(true);
+    const bool ok = result == TradeRunResult::Done || result == TradeRunResult::NoSignal;
     AddLog(ok ? "自動売買は正常に終了しました" : "自動売買は不完全な形で終了しました。時間を置いて再実行してみてください");
     host_.PlaceCancelButton(CancelButtonPlace::StartButton);
 }

@@ -6,6 +6,7 @@
 
 #include "app/AutoTradeSettings.h"
 #include "app/PowerControl.h"
+#include "app/SignalReception.h"
 
 #include <cstdint>
 #include <functional>
@@ -59,10 +60,21 @@ public:
     virtual void ShowMessageBox(const std::string& caption, const std::string& text) = 0;
 };
 
+// How a trade run ended.
+enum class TradeRunResult {
+    Done,           // every enabled account is in line with the newest signal
+    Failed,         // retried later, and from the third failure on by a restart
+    NoSignal,       // no signal file is stored: nothing was traded
+    SignalRefused,  // the newest signal is broken: no account was touched
+};
+
 // Operations of other modules the cycle calls.
 struct AutoTradeOperations {
-    std::function<bool()> checkSignal;                 // true when a new signal file was stored
-    std::function<bool(bool byHand)> runAutoTrade;     // the trade run over all accounts
+    std::function<SignalCheck()> checkSignal;
+    std::function<TradeRunResult(bool byHand)> runAutoTrade; // the trade run over all accounts
+    // The start-up version check once more (fetching the account template it
+    // needs); true when VersionChecked is set now.
+    std::function<bool()> completeVersionCheck;
     std::function<std::string()> latestSignalFile;     // newest stored signal, or empty
     std::function<void()> watchdogToggle;              // starts PellagoChecker, or stops it
     std::function<void()> terminateWatchdog;           // stops it if it runs
@@ -73,6 +85,8 @@ struct AutoTradeOperations {
 // How a tick ended; the headless single-tick mode turns it into an exit code.
 enum class TickOutcome {
     Gated,          // version check pending or a replacement running: nothing done
+    CheckFailed,    // the signal could not be checked and no re-run was pending
+    WaitingForSignal, // no tradable signal (none stored, or the newest is broken): positions kept
     Busy,           // a trade run is already in progress (re-entered through pumped events)
     MarketClosed,
     NothingNew,
@@ -98,11 +112,13 @@ public:
     bool RunInProgress() const { return runInProgress_; }
 
 private:
+    bool GateOpens();
     TickOutcome RunTick();
     void EnterAutomaticCaption();
     TickOutcome WeekendTick();
     TickOutcome TradeTick();
-    bool RunTrade(bool byHand);
+    TradeRunResult RunTrade(bool byHand);
+    TickOutcome AfterRun(TradeRunResult result, bool rerunPending);
     TickOutcome AfterSuccess();
     TickOutcome AfterFailure();
     TickOutcome Restart();
@@ -115,4 +131,6 @@ private:
     AutoTradeOperations operations_;
     std::string savedCaption_;
     bool runInProgress_ = false;
+    bool waitingForServiceLogged_ = false;
+    bool waitingForSignal_ = false; // the last run found nothing tradable
 };

@@ -177,6 +177,16 @@ void StartupVersionCheck(const ServiceSettings& settings)
         VersionChecked = true;
 }
 
+bool CompleteStartupVersionCheck(const ServiceSettings& settings)
+{
+    if (VersionChecked || Replacing)
+        return VersionChecked;
+    if (!std::filesystem::exists(AccountTemplatePath()) && !FetchAccountTemplate())
+        return false;
+    StartupVersionCheck(settings);
+    return VersionChecked;
+}
+
 bool ReportUpdateOutcome(bool mailReports, double runningVersion)
 {
     const std::string ini = SettingsIniPath();

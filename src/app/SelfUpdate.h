@@ -34,6 +34,9 @@ void OnReplaceWaitTimeout();
 
 // FastUpdateTimer's first tick.
 void StartupVersionCheck(const ServiceSettings& settings);
+// The start-up check again, for a start that had no account template yet
+// (fetched first when missing). True when VersionChecked is set now.
+bool CompleteStartupVersionCheck(const ServiceSettings& settings);
 
 // Start-up after a hand-over (CheckVersion = 1): reports success or failure
 // by notice mail (mail reports on) or in the log, writes CheckVersion = 0 and

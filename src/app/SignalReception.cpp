@@ -74,19 +74,41 @@ std::string SignalBodyBytes(const ReceivedMail& mail)
 
 } // namespace
 
+std::string MissingSignalSetting(const ServiceSettings& settings)
+{
+    if (settings.demoMode)
+        return {};
+    if (Trim(settings.loginId).empty())
+        return "ログインID";
+    // The mailbox logs in with the confirmation box, the web route with the password box.
+    if (settings.webRoute ? settings.password.empty() : settings.passwordConfirm.empty())
+        return settings.webRoute ? "パスワード" : "パスワード(確認)";
+    return {};
+}
+
 bool CheckSignal(const ServiceSettings& settings)
 {
+    return CheckSignalNow(settings) == SignalCheck::NewSignal;
+}
+
+SignalCheck CheckSignalNow(const ServiceSettings& settings)
+{
     if (SignalCheckBusy)
-        return false;
+        return SignalCheck::NothingNew;
     ScopedFlag busy(SignalCheckBusy);
     try {
+        if (const std::string missing = MissingSignalSetting(settings); !missing.empty()) {
+            CollapseRepeatedLog("シグナルを受信できません。ユーザタブの「" + missing +
+                                "」が未設定です。Pellagoサービスのログイン情報を設定してください");
+            return SignalCheck::Failed;
+        }
         std::string folder = SignalFolderFor(Now());
         std::error_code ec;
         std::filesystem::create_directories(folder, ec);
         SignalFetch fetch = FetchFromConfiguredSource(settings, folder);
         if (!fetch.ok) {
             AddLog(kCheckFailed);
-            return false;
+            return SignalCheck::Failed;
         }
         std::string text = fetch.isNew ? "■ 新しいシグナルを受信しました" : "新しいシグナルはありません";
         if (settings.demoMode)
@@ -94,15 +116,15 @@ bool CheckSignal(const ServiceSettings& settings)
         SetStatusText(FormatTimeStamp(Now()) + " // " + text);
         if (!fetch.isNew) {
             CollapseRepeatedLog("シグナルチェックを正常に終えました。" + text);
-            return false;
+            return SignalCheck::NothingNew;
         }
         AddLog(text + "\r\n" + "シグナルチェックを正常に終えました");
         FetchAccountTemplate();
         CheckForUpdate(settings, true, false);
-        return true;
+        return SignalCheck::NewSignal;
     } catch (...) {
         AddLog("[例外] " + kCheckFailed);
-        return false;
+        return SignalCheck::Failed;
     }
 }
 

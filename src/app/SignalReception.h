@@ -15,9 +15,23 @@ struct SignalFetch {
     bool isNew = false;  // at least one signal file was newly stored
 };
 
-// One check from the configured source; true exactly when something new
-// was stored. Guarded by SignalCheckBusy; logs its own messages, never throws.
+// What a signal check found.
+enum class SignalCheck {
+    NewSignal,   // at least one new signal file was stored
+    NothingNew,  // the source answered with nothing new
+    Failed,      // the source could not be asked (settings missing, network, disk)
+};
+
+// One check from the configured source. Guarded by SignalCheckBusy (a check
+// that finds one running counts as nothing new); logs its own messages,
+// never throws.
+SignalCheck CheckSignalNow(const ServiceSettings& settings);
+// True exactly when something new was stored.
 bool CheckSignal(const ServiceSettings& settings);
+
+// Outside demo mode: the log-in setting the configured route lacks, named as
+// the window names it ("ログインID", "パスワード(確認)"), or "" when none is missing.
+std::string MissingSignalSetting(const ServiceSettings& settings);
 
 // The web routes: the document at url (or, following the reference, the
 // one its URL element names) stored under its FileName.

@@ -10,6 +10,16 @@ bool LoadSignalDocument(const std::string& path, pugi::xml_document& doc)
     return LoadXmlFile(path, doc);
 }
 
+SignalDefect InspectSignalFile(const std::string& path)
+{
+    pugi::xml_document signal;
+    if (!LoadSignalDocument(path, signal) || !signal.document_element())
+        return SignalDefect::Unreadable;
+    if (!signal.document_element().child("HoldPositionSummary"))
+        return SignalDefect::NoHoldPositionSummary;
+    return SignalDefect::None;
+}
+
 pugi::xml_node HoldPositionSummaryOf(pugi::xml_document& signal)
 {
     return ChildNode(signal.document_element(), "HoldPositionSummary");

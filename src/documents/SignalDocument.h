@@ -11,6 +11,13 @@
 
 bool LoadSignalDocument(const std::string& path, pugi::xml_document& doc);
 
+// Why a stored signal must not be traded. A document without
+// HoldPositionSummary is a failed signal of the service, not "hold nothing"
+// (that is an empty HoldPositionSummary): trading it would close every
+// position of every account.
+enum class SignalDefect { None, Unreadable, NoHoldPositionSummary };
+SignalDefect InspectSignalFile(const std::string& path);
+
 // The root's HoldPositionSummary, looked up (created empty when missing).
 pugi::xml_node HoldPositionSummaryOf(pugi::xml_document& signal);
 // The root's FileName text; "" when missing.

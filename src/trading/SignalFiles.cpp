@@ -1,10 +1,14 @@
 #include "trading/SignalFiles.h"
 
 #include "base/AkUnit.h"
+#include "base/Log.h"
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <filesystem>
 #include <optional>
+#include <set>
 
 namespace {
 
@@ -42,26 +46,62 @@ std::string SignalLogFolder()
 
 namespace {
 
-// The newest file of the newest year, passing over files dated more than 3
-// days after `now` (deleting them when asked) while there is more than one.
-std::string NewestSignal(const DateTime& now, bool deleteAhead)
+// A stray name (a mail subject such as "signal.xml") is never a signal; it
+// is named in the log once per process, not on every check.
+void LogIgnoredName(const std::string& year, const std::string& name)
 {
-    const std::vector<std::string> years = ListFolder(SignalLogFolder(), "", ListMode::Folders);
-    if (years.empty()) return {};
-    const std::string year = years.back();
+    static std::set<std::string> logged;
+    if (logged.insert(year + "/" + name).second)
+        AddLog("シグナルフォルダの " + year + "/" + name + " は月日(MMDD)で始まる名前ではないため、シグナルとして扱いません");
+}
+
+// The year's signal files, oldest first: names that begin with a month and
+// day of that year (MMDD.xml, or MMDD followed by more), and only those.
+std::vector<std::string> SignalFilesOfYear(const std::string& year)
+{
+    std::vector<std::string> signals;
+    for (const std::string& name : ListFolder(SignalLogFolder() + year + "/", "xml", ListMode::Files)) {
+        if (SignalFileDate(year, name))
+            signals.push_back(name);
+        else
+            LogIgnoredName(year, name);
+    }
+    return signals;
+}
+
+bool IsYearFolder(const std::string& name)
+{
+    return name.size() == 4 && std::all_of(name.begin(), name.end(), [](unsigned char c) { return std::isdigit(c); });
+}
+
+// The newest file of one year, passing over files dated more than 3 days
+// after `now` (deleting them when asked) while there is more than one.
+std::string NewestOfYear(const std::string& year, const DateTime& now, bool deleteAhead)
+{
     const std::string folder = SignalLogFolder() + year + "/";
-    std::vector<std::string> files = ListFolder(folder, "xml", ListMode::Files);
+    std::vector<std::string> files = SignalFilesOfYear(year);
     if (files.size() > 1) {
-        while (!files.empty()) {
-            const std::optional<DateTime> date = SignalFileDate(year, files.back());
-            if (!date) return {};
-            if (!IsTooFarAhead(*date, now)) break;
+        while (!files.empty() && IsTooFarAhead(*SignalFileDate(year, files.back()), now)) {
             std::error_code error;
             if (deleteAhead && !std::filesystem::remove(folder + files.back(), error)) return {};
             files.pop_back();
         }
     }
     return files.empty() ? std::string() : folder + files.back();
+}
+
+// The newest signal of the newest year that has one: a new year's folder
+// stays empty until its first signal, and last year's signal is still the
+// one to trade meanwhile.
+std::string NewestSignal(const DateTime& now, bool deleteAhead)
+{
+    std::vector<std::string> years = ListFolder(SignalLogFolder(), "", ListMode::Folders);
+    for (auto year = years.rbegin(); year != years.rend(); ++year) {
+        if (!IsYearFolder(*year)) continue;
+        std::string newest = NewestOfYear(*year, now, deleteAhead);
+        if (!newest.empty()) return newest;
+    }
+    return {};
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include "app/ProcessLaunch.h"
 #include "app/ProcessState.h"
+#include "app/RetryPolicy.h"
 #include "app/ui/PellagoLicenseUnit.h"
 #include "app/ui/PellagoUnit1.h"
 #include "base/AkUnit.h"
@@ -16,6 +17,7 @@
 
 #include <QComboBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -147,6 +149,67 @@ TEST(AccountWindow, NewUserSetsUpAnAccountAndTradesFromTheWindow)
     Snapshot(window, "model-case-tab.png");
     Click(window.Button15);
     window.close();
+    SetClockSource({});
+    SetMessagePump({});
+}
+
+// The first start of a set-up folder while the service is down (no
+// template yet): 自動売買を実行する waits with the stop button at hand and a
+// line saying why, and the same session trades once the service answers.
+TEST(AccountWindow, StartWithoutTheServiceWaitsThenTradesWhenItAnswers)
+{
+    SimServer sim;
+    ASSERT_TRUE(sim.Running());
+    const long long offset = testsupport::MarketOpenOffset();
+    SetClockSource([offset] { return std::chrono::system_clock::now() + std::chrono::seconds(offset); });
+    ASSERT_TRUE(sim.Post("/_control/prices", R"({"moving":false})").ok());
+    ASSERT_TRUE(sim.Post("/_control/service/demo_signal", DemoSignal(Now())).ok());
+    ASSERT_TRUE(sim.CreateAccount(R"({"family":"lionfx","id":")" + kAccount +
+                                  R"(","password":"pw","deposit":1000000})"));
+    testsupport::ScratchDir home;
+    testsupport::WriteFileBytes(home.file("service.conf"),
+                                "web_base = " + sim.Url("") + "\nmail_host = 127.0.0.1\nmail_port = 9\n");
+    testsupport::WriteFileBytes(home.file("pellago.ini"), "[Main]\r\nCheckBox10=1\r\n");
+    std::filesystem::create_directories(home.file("AutoTrade"));
+    testsupport::WriteFileBytes(home.file("AutoTrade/Licensed"), "");
+    QProcess tool;
+    tool.start(QString::fromStdString(testsupport::BinDir() + "pellago-demo-account"),
+               {"--home", QString::fromStdString(home.path()), "--broker", "LionFX", "--user",
+                QString::fromStdString(kAccount), "--password", "pw", "--leverage", "2"});
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    std::filesystem::remove(home.file("Setting/AccountTemplate.xml"));
+    ASSERT_TRUE(sim.Post("/_control/service/faults", R"({"path":"/account_template.xml","status":503})").ok());
+
+    SetProgramFolder(home.path());
+    ResetProcessState();
+    SetMessagePump([] { QCoreApplication::processEvents(); });
+    retry::SetTestPeriod(500);
+    WatchdogEnder watchdog;
+    TPellagoForm window{StartOptions()};
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    TForm1 terms(&window);
+    ASSERT_TRUE(SettleTermsAtStart(terms, window));
+    QTest::qWait(1500); // the start-up version check has found no template
+    ASSERT_FALSE(VersionChecked);
+
+    Click(window.Button7); // 自動売買を実行する
+    const auto memo = [&window] { return window.Memo1->toPlainText().toStdString(); };
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return memo().find("自動売買を待機します") != std::string::npos; }, 20000))
+        << memo();
+    EXPECT_TRUE(window.Button8->isVisible() && window.Button8->isEnabled());
+    EXPECT_TRUE(sim.NetLots("lionfx", kAccount).empty());
+
+    ASSERT_TRUE(sim.Delete("/_control/service/faults/account_template.xml").ok());
+    ASSERT_TRUE(testsupport::WaitUntil(
+        [&] { return memo().find("■ 自動売買は正常に終了しました") != std::string::npos; }, 120000))
+        << memo();
+    const std::map<std::string, int> targets{{"EURJPY", -1}, {"USDJPY", 2}};
+    EXPECT_EQ(sim.NetLots("lionfx", kAccount), targets) << memo();
+    Click(window.Button8);
+    window.close();
+    retry::SetTestPeriod(0);
     SetClockSource({});
     SetMessagePump({});
 }

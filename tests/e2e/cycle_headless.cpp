@@ -111,4 +111,23 @@ TEST_F(CycleHeadless, ARefusedLogOnRecordsTheFailureForTheRetry)
     ASSERT_TRUE(sim->Delete("/_control/faults").ok());
 }
 
+TEST_F(CycleHeadless, ASignalWithoutItsPositionsIsRefusedAndTheBookStaysAsItIs)
+{
+    AddAccount("pw");
+    ASSERT_TRUE(sim->SetPositions("lionfx", account, R"([{"pair":"USDJPY","side":"buy","lots":1}])"));
+    const DateTime day = testsupport::ProgramNow(home->offset());
+    ASSERT_TRUE(sim->Post("/_control/service/demo_signal", "<PellagoSignal>\n  <FileName>" + Two(day.month) +
+                                                               Two(day.day) + ".xml</FileName>\n  <HoldPosition/>\n"
+                                                                              "</PellagoSignal>\n")
+                    .ok());
+    const int executions = sim->ExecutionCount("lionfx", account);
+    const RunResult run = RunOnce();
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_TRUE(Contains(run.output, "ポジション情報(HoldPositionSummary)がありません")) << run.output;
+    EXPECT_FALSE(Contains(run.output, "分後に再実行します")) << run.output;
+    EXPECT_EQ(sim->ExecutionCount("lionfx", account), executions);
+    EXPECT_EQ(sim->NetLots("lionfx", account), (std::map<std::string, int>{{"USDJPY", 1}}));
+    EXPECT_EQ(AutoTradeValue("LatestTrade"), "0");
+}
+
 } // namespace

@@ -133,15 +133,17 @@ private slots:
         QVERIFY(MemoTexts().contains(QStringLiteral("Market Close.")));
     }
 
-    void gatedTickKeepsWaitingWithoutChangingAnything()
+    void gatedTickWaitsForTheServiceWithTheStopButtonAtHand()
     {
         auto window = Start({"auto"});
         VersionChecked = false;
         Expire(*window->AutoTradeTimer);
         QCOMPARE(window->AutoTrade().LastOutcome(), std::optional<TickOutcome>(TickOutcome::Gated));
-        QCOMPARE(window->AutoTradeTimer->interval(), 5000);
+        QCOMPARE(window->AutoTradeTimer->interval(), 180000);
         QVERIFY(window->AutoTradeTimer->isActive());
         QVERIFY(!window->windowTitle().contains(QStringLiteral("自動売買実行中")));
+        QVERIFY(!window->Button8->isHidden());
+        QVERIFY(window->Button8->isEnabled());
     }
 
     void stopButtonRestoresTheCaptionAndUnlocksTheTabs()

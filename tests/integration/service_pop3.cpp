@@ -127,6 +127,7 @@ TEST(SignalMailboxUnreachable, CheckFailsWithTheFailureText)
     folder.PointServiceAt("http://127.0.0.1:9", 9); // nothing listens there
     ServiceSettings settings;
     settings.loginId = "user1";
+    settings.passwordConfirm = "secret";
     EXPECT_FALSE(CheckSignal(settings));
     EXPECT_TRUE(LoggedLine("シグナルチェック時に異常が発生しました。"));
     EXPECT_TRUE(LoggedLine("それでも繋がらなければ、OSの再起動をしてみてください"));

@@ -1,6 +1,7 @@
 #include "app/ui/AccountScreensWiring.h"
 
 #include "app/MarketCalendar.h"
+#include "app/SelfUpdate.h"
 #include "app/ServiceContext.h"
 #include "app/TemplateFetch.h"
 #include "app/ui/AutoTradeWiring.h"
@@ -85,7 +86,11 @@ void ConnectAccountScreens(TPellagoForm& form)
     new ModelCaseTab(modelControls, {[&form](int account) { form.Status().DrawVirtualFundsPage(account); }}, &form);
 
     for (QPushButton* fetch : {form.Button2, form.Button9})
-        QObject::connect(fetch, &QPushButton::clicked, accounts, [] { FetchAccountTemplate(); });
+        QObject::connect(fetch, &QPushButton::clicked, accounts, [&form] {
+            // A start without the template is waiting for this fetch to finish its version check.
+            if (FetchAccountTemplate())
+                CompleteStartupVersionCheck(form.CurrentServiceSettings());
+        });
     // A fetched template brings new brokers and portfolios: the trees follow.
     ServiceHooks hooks = CurrentServiceHooks();
     hooks.templateFetched = [&form, accounts](const std::vector<std::string>& brokers) {

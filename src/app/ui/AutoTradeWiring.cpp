@@ -3,6 +3,7 @@
 #include "app/HelperFiles.h"
 #include "app/ProcessLaunch.h"
 #include "app/ProcessState.h"
+#include "app/SelfUpdate.h"
 #include "app/SignalReception.h"
 #include "base/Log.h"
 #include "app/ui/HomePcWiring.h"
@@ -79,7 +80,8 @@ AutoTradeWiring::~AutoTradeWiring() = default;
 AutoTradeOperations AutoTradeWiring::Operations()
 {
     AutoTradeOperations operations;
-    operations.checkSignal = [this] { return CheckSignal(form_.CurrentServiceSettings()); };
+    operations.checkSignal = [this] { return CheckSignalNow(form_.CurrentServiceSettings()); };
+    operations.completeVersionCheck = [this] { return CompleteStartupVersionCheck(form_.CurrentServiceSettings()); };
     operations.runAutoTrade = [this](bool byHand) { return form_.RunAutoTrade(byHand); };
     operations.latestSignalFile = [] { return LatestSignalFile(); };
     operations.watchdogToggle = [] { WatchdogToggle(); };

@@ -5,6 +5,7 @@
 // settings back. The flags it shares with the Qt-free operations live in
 // app/ProcessState.h.
 
+#include "app/AutoTradeCycle.h"
 #include "app/ProcessState.h"
 #include "app/ui/CommandLine.h"
 #include "app/ui/FormSettings.h"
@@ -244,7 +245,7 @@ public:
     // Mail: the queue, the report, the test mail and the menu (MailWiring.cpp).
     MailWiring& Mail() const { return *mail_; }
     // The trade run on the newest signal file (byHand: Button5).
-    bool RunAutoTrade(bool byHand);
+    TradeRunResult RunAutoTrade(bool byHand);
     // The user tab's values as the service operations take them.
     ServiceSettings CurrentServiceSettings() const;
 
@@ -316,7 +317,7 @@ private:
     void ShowMemoAtBottom();
     void ShowUserMessageBox(const std::string& text, const std::string& caption);
 
-    bool TradeNewestSignal();
+    TradeRunResult TradeNewestSignal();
     void EndWatchdog();
 
     StartOptions options_;

@@ -4,6 +4,7 @@
 
 #include "app/ui/PellagoUnit1.h"
 
+#include "app/SignalRefusal.h"
 #include "base/AkUnit.h"
 #include "base/Log.h"
 #include "app/ui/MailWiring.h"
@@ -39,7 +40,7 @@ std::string SignalFileLine(const std::string& signalPath)
 
 } // namespace
 
-bool TPellagoForm::RunAutoTrade(bool byHand)
+TradeRunResult TPellagoForm::RunAutoTrade(bool byHand)
 {
     TrayIcon& tray = homePc_->Tray();
     const bool leftTray = tray.InTray();
@@ -51,9 +52,9 @@ bool TPellagoForm::RunAutoTrade(bool byHand)
     else
         RadioGroup1->setItemIndex(kActivityLogMode);
 
-    bool ok = false;
+    TradeRunResult result = TradeRunResult::Failed;
     try {
-        ok = TradeNewestSignal();
+        result = TradeNewestSignal();
     } catch (const std::exception& error) {
         AddDetailLog(std::string("■■RunAutoTrade Error! ") + error.what());
     } catch (...) {
@@ -67,16 +68,18 @@ bool TPellagoForm::RunAutoTrade(bool byHand)
     DrawHtmlTimer->start();
     if (leftTray)
         tray.ToTray();
-    return ok;
+    return result;
 }
 
-bool TPellagoForm::TradeNewestSignal()
+TradeRunResult TPellagoForm::TradeNewestSignal()
 {
     const std::string signalPath = LatestSignalFile();
     if (signalPath.empty()) {
         AddLog("まだシグナルを一度も受信していませんので、自動売買はできません");
-        return true;
+        return TradeRunResult::NoSignal;
     }
+    if (RefuseBrokenSignal(signalPath, CheckBox1->isChecked()))
+        return TradeRunResult::SignalRefused;
     AddLog(SignalFileLine(signalPath));
     AddLog("■ 自動売買を実行します");
 
@@ -95,5 +98,5 @@ bool TPellagoForm::TradeNewestSignal()
     };
     setup.ResetWatchdogClicks = [] { ProgramDialogWatchdog().ResetAttempts(); };
     setup.ReportMail = Mail().ReportSink();
-    return RunUpdateAccount(signalPath, AccountXmlPath, setup);
+    return RunUpdateAccount(signalPath, AccountXmlPath, setup) ? TradeRunResult::Done : TradeRunResult::Failed;
 }

@@ -45,19 +45,38 @@ TEST_F(CycleTest, FirstTickEntersAutomaticModeOnce)
     EXPECT_EQ(power.requests, (std::vector<std::string>{"KeepAwake", "KeepAwake"}));
 }
 
-TEST_F(CycleTest, GatedTickChangesNothingButKeepsTheTimerRunning)
+TEST_F(CycleTest, ReplacementGateChangesNothingButKeepsTheTimerRunning)
 {
-    for (const bool versionChecked : {false, true}) {
-        VersionChecked = versionChecked;
-        Replacing = versionChecked;
-        timer.enabled = false;
+    Replacing = true;
+    timer.enabled = false;
+    EXPECT_EQ(cycle.AutoTradeTimerTimer(), TickOutcome::Gated);
+    EXPECT_TRUE(timer.enabled);
+    EXPECT_EQ(timer.interval, 5000);
+    EXPECT_EQ(signalChecks + versionChecks, 0);
+    EXPECT_EQ(host.caption, "Pellago ver. 1.0271");
+    EXPECT_TRUE(AutoMode);
+}
+
+// A first start without the template (service down): the ticks try the
+// version check again, say once what they wait for, and trade as soon as
+// the service answers.
+TEST_F(CycleTest, VersionCheckLeftOpenAtStartIsRetriedUntilTheServiceAnswers)
+{
+    VersionChecked = false;
+    newSignal = true;
+    for (int tick = 0; tick < 3; ++tick) {
         EXPECT_EQ(cycle.AutoTradeTimerTimer(), TickOutcome::Gated);
         EXPECT_TRUE(timer.enabled);
-        EXPECT_EQ(timer.interval, 5000);
-        EXPECT_EQ(signalChecks, 0);
-        EXPECT_EQ(host.caption, "Pellago ver. 1.0271");
-        EXPECT_TRUE(AutoMode);
+        EXPECT_TRUE(host.stopShown);
     }
+    EXPECT_EQ(versionChecks, 3);
+    EXPECT_EQ(timer.interval, 180000);
+    EXPECT_EQ(MemoLinesContaining("自動売買を待機します"), 1);
+    EXPECT_TRUE(runs.empty());
+
+    serviceAnswers = true;
+    EXPECT_EQ(cycle.AutoTradeTimerTimer(), TickOutcome::Succeeded);
+    EXPECT_EQ(runs.size(), 1u);
 }
 
 TEST_F(CycleTest, WeekendLogsMarketCloseOnceAndTradesNothing)
@@ -124,12 +143,49 @@ TEST_F(CycleTest, UnfinishedLastRunRunsAgainWithoutANewSignal)
     EXPECT_EQ(settings.writes, (std::vector<std::string>{"LatestTrade=0", "LatestTrade=1", "URetryCount=0"}));
 }
 
+// Nothing tradable (a broken signal, no signal file while a re-run is owed)
+// keeps the positions and the owed re-run, but climbs no retry ladder: a
+// retry or a restart cannot mend the signal. A failed check is no success.
+TEST_F(CycleTest, NothingTradableKeepsTheRerunOwedWithoutRetries)
+{
+    struct Case {
+        const char* latestTrade;
+        bool newSignal;
+        bool checkFails;
+        std::optional<TradeRunResult> run;
+        TickOutcome outcome;
+        const char* latestAfter;
+    };
+    const Case cases[] = {
+        {"1", true, false, TradeRunResult::SignalRefused, TickOutcome::WaitingForSignal, "0"},
+        {"0", false, false, TradeRunResult::SignalRefused, TickOutcome::WaitingForSignal, "0"},
+        {"0", false, false, TradeRunResult::NoSignal, TickOutcome::WaitingForSignal, "0"},
+        {"1", true, false, TradeRunResult::NoSignal, TickOutcome::Succeeded, "1"},
+        {"1", false, true, std::nullopt, TickOutcome::CheckFailed, "1"},
+        {"0", false, true, TradeRunResult::Done, TickOutcome::Succeeded, "1"},
+    };
+    for (const Case& c : cases) {
+        settings.values["LatestTrade"] = c.latestTrade;
+        newSignal = c.newSignal;
+        checkFails = c.checkFails;
+        runEnd = c.run;
+        runs.clear();
+        EXPECT_EQ(cycle.AutoTradeTimerTimer(), c.outcome) << c.latestTrade << " " << static_cast<int>(c.outcome);
+        EXPECT_EQ(runs.size(), c.run ? 1u : 0u);
+        EXPECT_EQ(settings.values["LatestTrade"], c.latestAfter);
+        EXPECT_EQ(AutoRetryCount, 0);
+        EXPECT_TRUE(launched.empty());
+    }
+    // While a refused signal is passed over, the owed re-run is not announced on every tick.
+    EXPECT_EQ(MemoLinesContaining(kRerunLine), 1);
+}
+
 TEST_F(CycleTest, SelfUpdateStartedBySignalCheckLeavesTheRunToTheNextProcess)
 {
     AutoTradeOperations ops = Operations();
     ops.checkSignal = [] {
         Replacing = true;
-        return true;
+        return SignalCheck::NewSignal;
     };
     AutoTradeCycle updating(host, timer, settings, power, ops);
     EXPECT_EQ(updating.AutoTradeTimerTimer(), TickOutcome::HandedOver);
@@ -293,7 +349,7 @@ TEST_F(CycleTest, ErrorsInsideATickNeverStopTheTimer)
     EXPECT_EQ(AutoRetryCount, 1);
 
     AutoTradeOperations ops = Operations();
-    ops.checkSignal = []() -> bool { throw std::runtime_error("mailbox"); };
+    ops.checkSignal = []() -> SignalCheck { throw std::runtime_error("mailbox"); };
     AutoTradeCycle failing(host, timer, settings, power, ops);
     EXPECT_EQ(failing.AutoTradeTimerTimer(), TickOutcome::Error);
     EXPECT_TRUE(timer.enabled);

@@ -112,13 +112,19 @@ protected:
         AutoTradeOperations ops;
         ops.checkSignal = [this] {
             ++signalChecks;
-            return newSignal;
+            return checkFails ? SignalCheck::Failed : newSignal ? SignalCheck::NewSignal : SignalCheck::NothingNew;
         };
         ops.runAutoTrade = [this](bool byHand) {
             runs.push_back(byHand);
-            if (onRun)
-                return onRun();
-            return runResult;
+            if (runEnd)
+                return *runEnd;
+            const bool ok = onRun ? onRun() : runResult;
+            return ok ? TradeRunResult::Done : TradeRunResult::Failed;
+        };
+        ops.completeVersionCheck = [this] {
+            ++versionChecks;
+            VersionChecked = VersionChecked || serviceAnswers;
+            return VersionChecked;
         };
         ops.latestSignalFile = [this] { return signalFile; };
         ops.watchdogToggle = [this] { ++watchdogToggles; };
@@ -146,10 +152,14 @@ protected:
     FakeSettings settings;
     RecordingPower power;
     bool newSignal = false;
+    bool checkFails = false;
+    bool serviceAnswers = false; // the start-up version check completes when tried again
     bool runResult = true;
+    std::optional<TradeRunResult> runEnd; // overrides runResult
     std::function<bool()> onRun;
     std::string signalFile;
     bool launchWorks = true;
+    int versionChecks = 0;
     int signalChecks = 0, watchdogToggles = 0, watchdogTerminations = 0, terminations = 0;
     std::vector<bool> runs;
     std::vector<std::string> launched;

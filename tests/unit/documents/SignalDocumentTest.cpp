@@ -4,6 +4,8 @@
 #include "documents/SignalDocument.h"
 #include "documents/XmlFile.h"
 
+#include "unit/UnitFixtures.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -59,6 +61,25 @@ TEST(SignalDocument, MissingSummaryGivesNoPairs)
     pugi::xml_document doc;
     ASSERT_TRUE(ParseXmlBytes("<Signal><FileName>x</FileName></Signal>", doc));
     EXPECT_TRUE(SignalPairs(HoldPositionSummaryOf(doc)).empty());
+}
+
+// A failed signal of the service (no HoldPositionSummary) must never read as
+// "hold nothing"; an explicitly empty summary still does.
+TEST(SignalDocument, InspectionTellsABrokenSignalFromAnEmptyOne)
+{
+    testsupport::ScratchDir dir;
+    const std::pair<const char*, SignalDefect> cases[] = {
+        {"<Signal><HoldPositionSummary/></Signal>", SignalDefect::None},
+        {kSignal, SignalDefect::None},
+        {"<Signal><FileName>0105.xml</FileName><HoldPosition/></Signal>", SignalDefect::NoHoldPositionSummary},
+        {"<Signal><HoldPositionSummary>", SignalDefect::Unreadable},
+        {"", SignalDefect::Unreadable},
+    };
+    for (const auto& [text, defect] : cases) {
+        testsupport::WriteFileBytes(dir.file("0105.xml"), text);
+        EXPECT_EQ(InspectSignalFile(dir.file("0105.xml")), defect) << text;
+    }
+    EXPECT_EQ(InspectSignalFile(dir.file("missing.xml")), SignalDefect::Unreadable);
 }
 
 } // namespace

@@ -78,10 +78,33 @@ TEST_F(LatestSignal, SingleFileIsTakenWhateverItsDate)
     EXPECT_EQ(LatestSignalFile(Jan5At10()), SignalLogFolder() + "2010/1224.xml");
 }
 
-TEST_F(LatestSignal, UnreadableNameGivesEmpty)
+// Stray names (a mail subject such as "signal.xml", a folder that is no
+// year) are passed over, and an empty new year's folder does not hide last
+// year's signals.
+TEST_F(LatestSignal, StrayNamesAndEmptyNewYearFoldersAreSkipped)
 {
-    store("2010", {"0104.xml", "signal.xml"});
-    EXPECT_EQ(LatestSignalFile(Jan5At10()), "");
+    testsupport::PinnedClock clock(2010, 1, 5, 10);
+    struct Case {
+        std::vector<std::pair<std::string, std::vector<const char*>>> folders;
+        std::string expected; // year/name, "" for none
+    };
+    const std::vector<Case> cases = {
+        {{{"2010", {"0104.xml", "signal.xml"}}}, "2010/0104.xml"},
+        {{{"2010", {"0104.xml", "zz.xml", "x105.xml", "1399.xml"}}}, "2010/0104.xml"},
+        {{{"2009", {"1230.xml", "1231.xml"}}, {"2010", {}}}, "2009/1231.xml"},
+        {{{"2009", {"1231.xml"}}, {"2010", {"signal.xml"}}, {"misc", {"0105.xml"}}}, "2009/1231.xml"},
+        {{{"2010", {"signal.xml"}}}, ""},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove_all(SignalLogFolder());
+        for (const auto& [year, names] : c.folders) {
+            std::filesystem::create_directories(SignalLogFolder() + year);
+            for (const char* name : names) testsupport::WriteFileBytes(SignalLogFolder() + year + "/" + name, "<S/>");
+        }
+        const std::string expected = c.expected.empty() ? "" : SignalLogFolder() + c.expected;
+        EXPECT_EQ(LatestSignalFile(Jan5At10()), expected);
+        EXPECT_EQ(NewestSignalFile(), expected);
+    }
     EXPECT_TRUE(stored("2010", "signal.xml"));
 }
 

@@ -278,6 +278,38 @@ TEST_F(ProgramFolderTest, LoginTestWithDifferentPasswordsOnlyShowsTheMessage)
     EXPECT_TRUE(Logged().empty());
 }
 
+// Without its log-in the check fails, naming the setting, never blaming the network.
+TEST_F(ProgramFolderTest, SignalCheckWithoutItsLogInNamesTheMissingSetting)
+{
+    struct Case {
+        const char* loginId;
+        const char* password;
+        const char* confirm;
+        bool webRoute;
+        bool demo;
+        const char* missing;
+    };
+    const Case cases[] = {
+        {"", "pw", "pw", false, false, "ログインID"},         {"id", "pw", "", false, false, "パスワード(確認)"},
+        {"id", "", "pw", true, false, "パスワード"},          {"id", "", "pw", false, false, ""},
+        {"", "", "", false, true, ""},
+    };
+    for (const Case& c : cases) {
+        ServiceSettings s;
+        s.loginId = c.loginId;
+        s.password = c.password;
+        s.passwordConfirm = c.confirm;
+        s.webRoute = c.webRoute;
+        s.demoMode = c.demo;
+        EXPECT_EQ(MissingSignalSetting(s), c.missing) << c.loginId << "/" << c.password << "/" << c.confirm;
+    }
+    ServiceSettings none;
+    EXPECT_EQ(CheckSignalNow(none), SignalCheck::Failed);
+    ASSERT_FALSE(Logged().empty());
+    EXPECT_NE(Logged().back().find("「ログインID」が未設定です"), std::string::npos);
+    EXPECT_EQ(Logged().back().find("ネットワーク"), std::string::npos);
+}
+
 TEST_F(ProgramFolderTest, SignalCheckDoesNotRunTwiceAtOnce)
 {
     SignalCheckBusy = true;
