@@ -4,10 +4,9 @@
 #include "base/Log.h"
 #include "documents/DocumentNodes.h"
 #include "documents/XmlFile.h"
+#include "reporting/InOutFile.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <sstream>
 #include <stdexcept>
 #include <tuple>
 
@@ -104,33 +103,13 @@ std::string SnapshotDate(const std::string& yearFolder, const std::string& fileN
 
 void ApplyInOut(std::vector<TBalanceLine>& history, const std::vector<TBalanceLine>& inOut)
 {
-    long long raise = 0;
-    long long r = static_cast<long long>(history.size()) - 1;
-    for (long long k = static_cast<long long>(inOut.size()) - 1; k >= 0; --k) {
-        const TBalanceDateKey entryDate = BalanceDateKey(inOut[static_cast<size_t>(k)].Date);
-        while (r >= 0) {
-            TBalanceLine& line = history[static_cast<size_t>(r--)];
-            const bool matched = entryDate >= BalanceDateKey(line.Date);
-            if (matched) raise += inOut[static_cast<size_t>(k)].Amount;
-            line.Amount += raise;
-            if (matched) break;
-        }
+    std::vector<TBalanceDateKey> entryDates;
+    for (const TBalanceLine& entry : inOut) entryDates.push_back(BalanceDateKey(entry.Date));
+    for (TBalanceLine& line : history) {
+        const TBalanceDateKey day = BalanceDateKey(line.Date);
+        for (size_t k = 0; k < inOut.size(); ++k)
+            if (entryDates[k] >= day) line.Amount += inOut[k].Amount;
     }
-    for (; r >= 0; --r) history[static_cast<size_t>(r)].Amount += raise;
-}
-
-std::vector<TBalanceLine> ParseBalanceLines(const std::string& text)
-{
-    std::vector<TBalanceLine> lines;
-    std::istringstream stream(text);
-    std::string line;
-    while (std::getline(stream, line)) {
-        if (Trim(line).empty()) continue;
-        const size_t comma = line.find(',');
-        if (comma == std::string::npos) throw std::invalid_argument("'" + line + "' has no amount");
-        lines.push_back({Trim(line.substr(0, comma)), ReadInteger(line.substr(comma + 1))});
-    }
-    return lines;
 }
 
 std::string BalanceLinesText(const std::vector<TBalanceLine>& lines)
@@ -145,12 +124,9 @@ void ExtractAccountBalance()
     try {
         std::vector<TBalanceLine> history = ScanSnapshots(AccountLogFolder());
         WriteLines(BalanceCsvPath(), history);
-        std::error_code missing;
-        if (std::filesystem::exists(InOutCsvPath(), missing)) {
-            std::string bytes;
-            if (!ReadFileBytes(InOutCsvPath(), bytes)) throw std::runtime_error("InOut.csv cannot be read");
-            ApplyInOut(history, ParseBalanceLines(bytes));
-        }
+        const TInOutLines inOut = LoadInOutLines();
+        if (inOut.FileUnreadable) throw std::runtime_error("InOut.csv cannot be read");
+        ApplyInOut(history, inOut.Entries);
         WriteLines(BalanceWithInOutCsvPath(), history);
     } catch (const std::exception&) {
         AddLog("Error! in ExtractAccountBalance");

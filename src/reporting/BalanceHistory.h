@@ -29,12 +29,10 @@ TBalanceDateKey BalanceDateKey(const std::string& text);
 
 // "0105" in folder "2010" gives "2010/1/5".
 std::string SnapshotDate(const std::string& yearFolder, const std::string& fileName);
-// Raises every history line by the in/out amounts matched to it or to a later
-// line; an entry matches the newest unmatched line dated on or before it.
+// Raises every history line by each in/out amount dated on or after it: money
+// paid in on a day counts after that day's balance, and entries older than the
+// first line change nothing. Several entries of one day all count, in any order.
 // Throws std::invalid_argument when a date cannot be read.
 void ApplyInOut(std::vector<TBalanceLine>& history, const std::vector<TBalanceLine>& inOut);
 
-// Parses "date, amount" lines (blank lines skipped; the amount may carry a
-// leading sign). Throws std::invalid_argument on a line that does not read.
-std::vector<TBalanceLine> ParseBalanceLines(const std::string& text);
 std::string BalanceLinesText(const std::vector<TBalanceLine>& lines);

@@ -28,7 +28,8 @@ TInOutRow BalanceRow(const std::string& line)
     return {parts[0], parts[1], ""};
 }
 
-// Puts the entry's amount on the first row of its date; false when there is none.
+// Puts the entry's amount on the first row of its date; false when there is
+// none, or when that row already shows an entry of the same day.
 bool PlaceEntry(std::vector<TInOutRow>& rows, const std::string& line)
 {
     const size_t comma = line.find(',');
@@ -36,6 +37,7 @@ bool PlaceEntry(std::vector<TInOutRow>& rows, const std::string& line)
     if (comma == std::string::npos || !date) return false;
     for (TInOutRow& row : rows) {
         if (DateOf(row.Date) != date) continue;
+        if (!row.Amount.empty()) return false;
         row.Amount = Trim(line.substr(comma + 1));
         return true;
     }

@@ -1,8 +1,9 @@
 #pragma once
 // The in/out list as the grid shows and edits it: one row per balance-history
 // line (date, unadjusted balance, the deposit or withdrawal typed for that
-// day). Entries of InOut.csv whose date matches no row are kept aside, so
-// rewriting the list never loses them.
+// day). Entries of InOut.csv whose date matches no row, and further entries
+// of a day whose row already shows one, are kept aside, so rewriting the list
+// never loses them.
 
 #include <string>
 #include <vector>

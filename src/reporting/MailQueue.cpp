@@ -3,6 +3,7 @@
 #include "base/AkUnit.h"
 #include "base/Clock.h"
 #include "base/Log.h"
+#include "base/ScopedFlag.h"
 
 #include <chrono>
 #include <filesystem>
@@ -81,13 +82,13 @@ void TMailQueue::ProcessQueue(const TMailQueueOptions& options, const bool& busy
     // Delivery pumps events; a notice queued meanwhile waits for the next pass.
     if (busy || !options.ReportsOn || running_)
         return;
-    running_ = true;
+    // Cleared on every way out: a pass left marked running would stop the mail for good.
+    ScopedFlag running(running_);
     LoadSentNotes();
     for (const std::string& name : ListFolder(MailTempFolder(), ".log", ListMode::Files)) {
         if (SendOne(name, options, deliver) == Outcome::StopPass)
             break;
     }
-    running_ = false;
 }
 
 TMailQueue::Outcome TMailQueue::SendOne(const std::string& name, const TMailQueueOptions& options,

@@ -2,6 +2,7 @@
 
 #include "base/AkUnit.h"
 #include "base/Log.h"
+#include "reporting/MailRoute.h"
 
 #include <chrono>
 
@@ -29,39 +30,43 @@ void FillIn(Browser& browser, const std::string& field, const std::string& value
     browser.SetValue(browser.ElementByNameOrId(field), value);
 }
 
+TMailResult SubmitRelayForm(const TRelayRoute& route, const std::string& subject, const std::string& senderAddress,
+                            const std::string& recipients, const std::string& body)
+{
+    if (!route.Browsers) {
+        LogRouteFailure("Relay", "ブラウザーを用意できません");
+        return TMailResult::Failed;
+    }
+    const std::unique_ptr<Browser> browser = route.Browsers->CreateBrowser({route.Host, "Pellago"});
+    browser->SetUserAgent(kRelayUserAgent);
+    if (route.Proxy.use && !browser->SetProxy(route.Proxy))
+        AddDetailLog("[Relay] Proxy " + route.Proxy.server + " を設定できません");
+    browser->Navigate("about:blank");
+    WaitUntilIdle(*browser);
+    browser->Navigate(route.PageUrl);
+    const std::vector<ElementHandle> forms = WaitUntilIdle(*browser) ? browser->Forms() : std::vector<ElementHandle>{};
+    if (forms.empty()) {
+        LogRouteFailure("Relay", route.PageUrl + " を表示できません");
+        return TMailResult::Unreachable;
+    }
+    FillIn(*browser, "sender", senderAddress);
+    FillIn(*browser, "email", recipients);
+    FillIn(*browser, "msubject", subject);
+    FillIn(*browser, "message", body);
+    browser->SubmitForm(forms.front());
+    WaitUntilIdle(*browser);
+    PumpFor(1000);
+    WaitUntilIdle(*browser);
+    if (ContainsNoCase(browser->BodyInnerHtml(), kDoneText))
+        return TMailResult::Sent;
+    LogRouteFailure("Relay", "送信完了の応答がありません: " + browser->LocationUrl());
+    return TMailResult::Failed;
+}
+
 } // namespace
 
 TMailResult RelaySendMail(const TRelayRoute& route, const std::string& subject, const std::string& senderAddress,
                           const std::string& recipients, const std::string& body)
 {
-    if (!route.Browsers)
-        return TMailResult::Failed;
-    try {
-        const std::unique_ptr<Browser> browser = route.Browsers->CreateBrowser({route.Host, "Pellago"});
-        browser->SetUserAgent(kRelayUserAgent);
-        if (route.Proxy.use && !browser->SetProxy(route.Proxy))
-            AddDetailLog("[Relay] Proxy " + route.Proxy.server + " を設定できません");
-        browser->Navigate("about:blank");
-        WaitUntilIdle(*browser);
-        browser->Navigate(route.PageUrl);
-        const std::vector<ElementHandle> forms = WaitUntilIdle(*browser) ? browser->Forms() : std::vector<ElementHandle>{};
-        if (forms.empty()) {
-            AddDetailLog("[Relay] " + route.PageUrl + " を表示できません");
-            return TMailResult::Unreachable;
-        }
-        FillIn(*browser, "sender", senderAddress);
-        FillIn(*browser, "email", recipients);
-        FillIn(*browser, "msubject", subject);
-        FillIn(*browser, "message", body);
-        browser->SubmitForm(forms.front());
-        WaitUntilIdle(*browser);
-        PumpFor(1000);
-        WaitUntilIdle(*browser);
-        if (ContainsNoCase(browser->BodyInnerHtml(), kDoneText))
-            return TMailResult::Sent;
-        AddDetailLog("[Relay] 送信完了の応答がありません: " + browser->LocationUrl());
-    } catch (const BrowserError& error) {
-        AddDetailLog(std::string("[Relay] ") + error.what());
-    }
-    return TMailResult::Failed;
+    return RunMailRoute("Relay", [&] { return SubmitRelayForm(route, subject, senderAddress, recipients, body); });
 }

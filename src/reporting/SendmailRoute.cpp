@@ -2,7 +2,7 @@
 
 #include "base/AkUnit.h"
 #include "base/Clock.h"
-#include "base/Log.h"
+#include "reporting/MailRoute.h"
 
 #include <cerrno>
 #include <chrono>
@@ -128,12 +128,20 @@ TMailResult ResultOf(int exitStatus)
     return TMailResult::Failed;
 }
 
-} // namespace
-
-TMailResult OutlookExpressSendMail(const TMailContent& mail)
+std::string FailureReason(bool fed, int status, const std::string& errors)
 {
-    if (SplitRecipients(mail.Recipients).empty())
+    if (status == -1) return "sendmail が時間内に終わらないため止めました";
+    const std::string said = Trim(errors).empty() ? "" : " (" + Trim(errors) + ")";
+    if (!fed) return "sendmail がメールを受け取りませんでした" + said;
+    return "sendmail が終了コード " + std::to_string(status) + " で終わりました" + said;
+}
+
+TMailResult SendByMailer(const TMailContent& mail)
+{
+    if (SplitRecipients(mail.Recipients).empty()) {
+        LogRouteFailure("sendmail", "受信者メールアドレスがありません");
         return TMailResult::Failed;
+    }
     TMailContent fromMailer = mail;
     fromMailer.SenderName.clear();
     fromMailer.SenderAddress.clear();
@@ -141,18 +149,22 @@ TMailResult OutlookExpressSendMail(const TMailContent& mail)
 
     int input[2];
     int errors[2];
-    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, input) != 0)
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, input) != 0) {
+        LogRouteFailure("sendmail", "メールの受け渡し口を用意できません");
         return TMailResult::Failed;
+    }
     FileDescriptor ours(input[0]), theirs(input[1]);
-    if (pipe2(errors, O_CLOEXEC | O_NONBLOCK) != 0)
+    if (pipe2(errors, O_CLOEXEC | O_NONBLOCK) != 0) {
+        LogRouteFailure("sendmail", "メールの受け渡し口を用意できません");
         return TMailResult::Failed;
+    }
     FileDescriptor errorsOurs(errors[0]), errorsTheirs(errors[1]);
 
     const pid_t pid = StartMailer(theirs.get(), errorsTheirs.get());
     theirs.Close();
     errorsTheirs.Close();
     if (pid == 0) {
-        AddDetailLog("sendmail: " + MailerProgram() + " を起動できません");
+        LogRouteFailure("sendmail", MailerProgram() + " を起動できません");
         return TMailResult::Failed;
     }
     const Clock::time_point deadline = Clock::now() + kMailerTimeLimit;
@@ -161,6 +173,13 @@ TMailResult OutlookExpressSendMail(const TMailContent& mail)
     std::string errorText;
     const int status = AwaitMailer(pid, errorsOurs.get(), errorText, deadline);
     if (status != 0 || !fed)
-        AddDetailLog("sendmail: status " + std::to_string(status) + " " + Trim(errorText));
+        LogRouteFailure("sendmail", FailureReason(fed, status, errorText));
     return fed ? ResultOf(status) : TMailResult::Failed;
+}
+
+} // namespace
+
+TMailResult OutlookExpressSendMail(const TMailContent& mail)
+{
+    return RunMailRoute("sendmail", [&] { return SendByMailer(mail); });
 }

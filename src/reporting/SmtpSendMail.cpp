@@ -3,7 +3,7 @@
 #include "base/AkUnit.h"
 #include "base/Clock.h"
 #include "base/CurlTransfer.h"
-#include "base/Log.h"
+#include "reporting/MailRoute.h"
 
 #include <algorithm>
 #include <cstring>
@@ -52,20 +52,20 @@ bool NoConnection(CURLcode code)
     return code == CURLE_COULDNT_RESOLVE_HOST || code == CURLE_COULDNT_CONNECT || code == CURLE_OPERATION_TIMEDOUT;
 }
 
-} // namespace
-
-TMailResult SmtpSendMail(const TSmtpSettings& smtp, const TMailContent& mail)
+TMailResult SendBySmtp(const TSmtpSettings& smtp, const TMailContent& mail)
 {
     long long port = 0;
     const std::vector<std::string> recipients = SplitRecipients(mail.Recipients);
     if (!TryParseInteger(smtp.Port, port) || port < 1 || port > 65535 || Trim(smtp.Host).empty() ||
         recipients.empty()) {
-        AddDetailLog("SMTP: ホスト、ポートまたは受信者メールアドレスが正しくありません");
+        LogRouteFailure("SMTP", "ホスト、ポートまたは受信者メールアドレスが正しくありません");
         return TMailResult::Failed;
     }
     CurlEasy easy;
-    if (!easy)
+    if (!easy) {
+        LogRouteFailure("SMTP", "通信を準備できません");
         return TMailResult::Failed;
+    }
     const std::string message = BuildMailMessage(mail, NowPoint());
     Upload upload{message};
     const Slist rcpt = RecipientList(recipients);
@@ -99,6 +99,13 @@ TMailResult SmtpSendMail(const TSmtpSettings& smtp, const TMailContent& mail)
     const CURLcode result = PerformWithEvents(handle);
     if (result == CURLE_OK)
         return TMailResult::Sent;
-    AddDetailLog("SMTP " + url + ": " + (error[0] ? error : curl_easy_strerror(result)));
+    LogRouteFailure("SMTP", url + " との通信に失敗しました (" + (error[0] ? error : curl_easy_strerror(result)) + ")");
     return NoConnection(result) ? TMailResult::Unreachable : TMailResult::Failed;
+}
+
+} // namespace
+
+TMailResult SmtpSendMail(const TSmtpSettings& smtp, const TMailContent& mail)
+{
+    return RunMailRoute("SMTP", [&] { return SendBySmtp(smtp, mail); });
 }

@@ -55,12 +55,18 @@ bool SaveModelCaseInput(int accountIndex, const TModelCaseInput& input,
     SetChildValue(account, "AutoModelCase", BooleanText(input.AutoModelCase));
     SetChildValue(account, "VirtualBalanceMode", BooleanText(input.VirtualBalanceMode));
     SetChildValue(account, "VarianceMode", BooleanText(input.VarianceMode));
+    const std::string tag = "[" + AccountName(account) + "] ";
     double percent = 0;
     if (TryParseDecimal(input.RatioPercent, percent))
         SetChildValue(account, "AutoModelRatio", FormatDecimal(percent / 100));
     else
-        log("[" + AccountName(account) + "] レバレッジ適用比率 '" + input.RatioPercent + "' は数値ではありません");
-    SetChildValue(account, "VirtualBalance", input.VirtualBalance);
+        log(tag + "レバレッジ適用比率 '" + input.RatioPercent + "' は数値ではありません");
+    // Sizing adds the difference to the balance: a text there would stop the account trading.
+    long long difference = 0;
+    if (TryParseInteger(input.VirtualBalance, difference))
+        SetChildValue(account, "VirtualBalance", input.VirtualBalance);
+    else
+        log(tag + "仮想資金の差額 '" + input.VirtualBalance + "' は数値ではありません");
     SetChildValue(account, "VarianceTarget", input.VarianceTarget);
     return SaveAccountDocument(doc, accountPath);
 }

@@ -37,6 +37,20 @@ bool DiscardBadSignal(const std::string& signalPath, const TRunUpdateAccountSetu
     return false;
 }
 
+// A missing snapshot costs the balance charts one day; the run itself is
+// recorded in the account document, so it still counts as done.
+void SaveDailySnapshot(const pugi::xml_document& accounts, const std::string& snapshotPath,
+                       const TRunUpdateAccountSetup& setup) {
+    if (SaveAccountDocument(accounts, snapshotPath)) return;
+    std::error_code ignored;
+    const std::string folder = std::filesystem::path(snapshotPath).parent_path().string();
+    const std::string reason = std::filesystem::is_directory(folder, ignored)
+                                   ? "フォルダー " + folder + " に書き込めません"
+                                   : "フォルダー " + folder + " を作成できません";
+    Log(setup, "[警告] 本日の口座スナップショット " + snapshotPath + " を保存できませんでした(" + reason +
+                   ")。残高の履歴とグラフにはこの日の分が載りません");
+}
+
 } // namespace
 
 std::string DailySnapshotPath(const DateTime& day) {
@@ -77,10 +91,11 @@ bool RunUpdateAccount(const std::string& signalPath, const std::string& accountP
         api.AddTradeDetailLog("■■AccountXML.Save & ExtractAccountBalance");
         // The run's record is the document: a run whose result is not on disk
         // has not finished.
-        if (!SaveAccountDocument(accounts, accountPath) || !SaveAccountDocument(accounts, snapshotPath)) {
+        if (!SaveAccountDocument(accounts, accountPath)) {
             Log(setup, "[Error!] 口座情報 " + accountPath + " を保存できませんでした");
             return false;
         }
+        SaveDailySnapshot(accounts, snapshotPath, setup);
         ExtractAccountBalance();
         if (setup.ReportMail && !cancel) setup.ReportMail->ComposeReportMail(api.TradeLog());
     } catch (const std::exception& error) {

@@ -24,10 +24,11 @@ std::int32_t PositiveInt32(pugi::xml_node parent, const std::string& name)
     return value;
 }
 
-double SizingBase(pugi::xml_node account, double balance)
+double SizingBase(pugi::xml_node account, double balance, const TradeLogFunction& log)
 {
-    if (!ChildBoolean(account, "VirtualBalanceMode")) return balance;
-    return ChildDecimal(account, "VirtualBalance") + balance;
+    const std::optional<double> funds = VirtualFunds(account, log);
+    if (!funds) throw DocumentValueError("VirtualBalance of " + AccountName(account) + " is not a number");
+    return *funds + balance;
 }
 
 // Rounds once, to a whole multiple of the order step.
@@ -84,6 +85,17 @@ TPortfolioLeverage FindPortfolioLeverage(pugi::xml_node portfolio, const std::st
     return result;
 }
 
+std::optional<double> VirtualFunds(pugi::xml_node account, const TradeLogFunction& log)
+{
+    if (!ChildBoolean(account, "VirtualBalanceMode")) return 0.0;
+    const std::string text = ChildValue(account, "VirtualBalance");
+    double funds = 0;
+    if (TryParseDecimal(text, funds)) return funds;
+    log("[" + AccountName(account) + "] Error! 仮想資金の差額(VirtualBalance) '" + text +
+        "' が数値ではないため、この口座の取引を見送ります。「モデルケース・仮想資金」タブで差額を入力し直してください");
+    return std::nullopt;
+}
+
 bool ComputeTargets(pugi::xml_node account, pugi::xml_node portfolio, pugi::xml_node holdPositionSummary,
                     double balance, bool realMode, const bool& cancelRequested, const TradeLogFunction& log,
                     TUnitSizeArray& targets)
@@ -94,7 +106,7 @@ bool ComputeTargets(pugi::xml_node account, pugi::xml_node portfolio, pugi::xml_
     for (size_t n = 0; n < pairs.size(); ++n) {
         if (cancelRequested) return false;
         const double sum = PairSum(account, portfolio, pairs[n], n, realMode, log);
-        double value = sum * SizingBase(account, balance);
+        double value = sum * SizingBase(account, balance, log);
         if (IsYenAccount(account)) value /= 100;
         value /= PositiveInt32(account, "AccountBaseUnitSize");
         targets.push_back(TUnitSize{RoundToStep(value, minLotSize), SignalName(pairs[n])});

@@ -8,6 +8,7 @@
 #include <pugixml.hpp>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 using TradeLogFunction = std::function<void(const std::string&)>;
@@ -22,6 +23,11 @@ struct TPortfolioLeverage {
 TPortfolioLeverage FindPortfolioLeverage(pugi::xml_node portfolio, const std::string& pair,
                                          const std::string& system, pugi::xml_node account, bool realMode,
                                          const TradeLogFunction& log);
+
+// The virtual funds sizing adds to the balance: 0 with the mode off. None,
+// after a log line naming the account and the field, when the mode is on and
+// the stored difference is not a number.
+std::optional<double> VirtualFunds(pugi::xml_node account, const TradeLogFunction& log);
 
 // Targets of one account, one entry per pair of the signal, in signal order.
 // Returns false when `cancelRequested` was seen before a pair; `targets` then

@@ -7,6 +7,7 @@
 #include "documents/DocumentNodes.h"
 #include "documents/DocumentValues.h"
 #include "documents/SignalDocument.h"
+#include "trading/Sizing.h"
 
 #include <sstream>
 #include <stdexcept>
@@ -99,6 +100,9 @@ TTradeAPI::AccountResult TTradeAPI::UpdateOneAccount(pugi::xml_node account,
         AddTradeLog(name + "はEnabledが有効になっておりません。次の口座へ移ります");
         return AccountResult::Ok;
     }
+    // An amount that would size every order wrongly: no log-on, no trade.
+    const TradeLogFunction log = [this](const std::string& text) { AddTradeLog(text); };
+    if (mode == TUpdateMode::Trade && !VirtualFunds(account, log)) return AccountResult::Failed;
 
     if (SelectBrokerFamily(name) == TBrokerFamily::None)
         AddTradeLog("[" + name + "] 口座名「" + name +

@@ -197,6 +197,12 @@ private slots:
         QTest::keyClicks(W().Edit15, QStringLiteral("200000"));
         QCOMPARE(W().Edit13->text(), QStringLiteral("1200000"));
         QCOMPARE(Value(0, "VirtualBalance"), "200000");
+        // Virtual funds below the real balance: a leading minus, and nothing but digits.
+        W().Edit15->selectAll();
+        QTest::keyClicks(W().Edit15, QStringLiteral("-3x0"));
+        QCOMPARE(W().Edit15->text(), QStringLiteral("-30"));
+        QCOMPARE(W().Edit13->text(), QStringLiteral("999970"));
+        QCOMPARE(Value(0, "VirtualBalance"), "-30");
 
         ClickBox(W().CheckBox29);
         W().Edit12->selectAll();

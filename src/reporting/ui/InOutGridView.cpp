@@ -2,6 +2,7 @@
 
 #include "base/AkUnit.h"
 #include "reporting/BalanceHistory.h"
+#include "reporting/InOutFile.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -69,7 +70,7 @@ InOutGridView::InOutGridView(QTableWidget* grid, QPushButton* applyButton, QPlai
 void InOutGridView::Fill()
 {
     EnsureFile(InOutCsvPath());
-    const std::string inOut = ReadText(InOutCsvPath());
+    const std::string inOut = LoadInOutLines().Text;
     rows_ = ReadInOutGrid(ReadText(BalanceCsvPath()), inOut);
     list_->setPlainText(QString::fromStdString(inOut));
     loaded_ = true;

@@ -18,9 +18,9 @@
 
 namespace {
 
-void AcceptDigitsOnly(QLineEdit* edit)
+void AcceptOnly(QLineEdit* edit, const QString& pattern)
 {
-    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(pattern), edit));
 }
 
 bool WholeNumber(const QString& text, long long& value) { return TryParseInteger(text.toStdString(), value); }
@@ -31,7 +31,9 @@ ModelCaseTab::ModelCaseTab(const ModelCaseTabControls& controls, ModelCaseTabHoo
     : QObject(parent), c_(controls), hooks_(std::move(hooks))
 {
     for (QLineEdit* edit : {c_.Edit12, c_.Edit13, c_.Edit14})
-        AcceptDigitsOnly(edit);
+        AcceptOnly(edit, QStringLiteral("[0-9]*"));
+    // The difference is negative when the virtual funds lie below the real balance.
+    AcceptOnly(c_.Edit15, QStringLiteral("-?[0-9]*"));
     c_.TabSheet8->installEventFilter(this);
     connect(c_.ComboBox3, &QComboBox::currentIndexChanged, this, [this] {
         if (!filling_)

@@ -195,6 +195,16 @@ TEST(ModelCaseSettings, SavingKeepsWhatConvertsAndLogsTheRest)
     EXPECT_EQ(ChildValue(AccountAt(doc, 0), "AutoModelRatio"), "0.5");
     EXPECT_EQ(ChildValue(AccountAt(doc, 0), "VirtualBalance"), "1");
     EXPECT_EQ(log.size(), 1u);
+
+    // A difference that is no number would keep the account from trading.
+    input.RatioPercent = "50";
+    for (const std::string& notANumber : {"", "-", "abc"}) {
+        input.VirtualBalance = notANumber;
+        ASSERT_TRUE(SaveModelCaseInput(0, input, [&](const std::string& l) { log.push_back(l); }, files.account));
+        doc = files.load();
+        EXPECT_EQ(ChildValue(AccountAt(doc, 0), "VirtualBalance"), "1") << notANumber;
+        EXPECT_NE(log.back().find("仮想資金の差額 '" + notANumber + "' は数値ではありません"), std::string::npos);
+    }
 }
 
 } // namespace

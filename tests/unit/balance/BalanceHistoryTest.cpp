@@ -3,10 +3,12 @@
 
 #include "base/Log.h"
 #include "reporting/BalanceHistory.h"
+#include "reporting/InOutFile.h"
 #include "unit/UnitFixtures.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -38,6 +40,12 @@ protected:
     {
         std::filesystem::create_directories(AccountLogFolder() + year);
         WriteFileBytes(AccountLogFolder() + year + "/" + file, content);
+    }
+    bool logged(const std::string& part) const
+    {
+        const auto& lines = ActivityMemo().lines();
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](const std::string& line) { return line.find(part) != std::string::npos; });
     }
     bool loggedError() const
     {
@@ -97,15 +105,21 @@ TEST_F(BalanceHistory, BrokenSnapshotLeavesBothFilesAsTheyWere)
     }
 }
 
-TEST_F(BalanceHistory, BadInOutAmountKeepsTheOldAdjustedHistory)
+TEST_F(BalanceHistory, UnreadableInOutLinesAreMovedAsideAndNoLongerStopTheHistory)
 {
     snapshot("2010", "0105.xml", Snapshot(Valuation("123")));
-    WriteFileBytes(BalanceWithInOutCsvPath(), "old\r\n");
-    WriteFileBytes(InOutCsvPath(), "2010/1/5, 5-\r\n");
-    ExtractAccountBalance();
-    EXPECT_TRUE(loggedError());
-    EXPECT_EQ(ReadFileBytes(BalanceCsvPath()), "2010/1/5, 123\r\n");
-    EXPECT_EQ(ReadFileBytes(BalanceWithInOutCsvPath()), "old\r\n");
+    for (const std::string bad : {"2010/1/5, 5-", "2010/1/5", "2010-01-05, 5", "2010/13/5, 5", "2010/1/5, x"}) {
+        std::filesystem::remove(InOutRejectedCsvPath());
+        WriteFileBytes(InOutCsvPath(), "2010/1/5, 7\r\n" + bad + "\r\n2010/1/5, -1\r\n");
+        for (int run = 0; run < 2; ++run) {
+            ExtractAccountBalance();
+            EXPECT_FALSE(loggedError()) << bad;
+            EXPECT_EQ(ReadFileBytes(BalanceWithInOutCsvPath()), "2010/1/5, 129\r\n") << bad;
+            EXPECT_EQ(ReadFileBytes(InOutCsvPath()), "2010/1/5, 7\r\n2010/1/5, -1\r\n") << bad;
+            EXPECT_EQ(ReadFileBytes(InOutRejectedCsvPath()), bad + "\r\n") << bad;
+        }
+        EXPECT_TRUE(logged("InOut.csv の読めない行「" + bad + "」を " + InOutRejectedCsvPath())) << bad;
+    }
 }
 
 TEST(BalanceHistoryRules, SnapshotDateDropsLeadingZeros)
@@ -122,7 +136,7 @@ std::vector<long long> Adjusted(const std::vector<std::string>& dates, const std
 {
     std::vector<TBalanceLine> history;
     for (const std::string& date : dates) history.push_back({date, 100});
-    ApplyInOut(history, ParseBalanceLines(inOut));
+    ApplyInOut(history, SplitInOutLines(inOut).Entries);
     std::vector<long long> amounts;
     for (const TBalanceLine& line : history) amounts.push_back(line.Amount);
     return amounts;
@@ -141,16 +155,22 @@ TEST(BalanceHistoryRules, InOutMatchesTheNewestLineOnOrBeforeIt)
         {"between lines counts for the older one", "2009/11/3, +10\r\n", {110, 100, 100}},
         {"withdrawal", "2009/11/5, -30\r\n", {70, 70, 100}},
         {"several entries add up", "2009/11/1, 1\r\n2009/11/5, 10\r\n2009/12/1, 100\r\n", {211, 210, 200}},
+        {"entries of one day both count", "2009/11/5, 10\r\n2009/11/5, 20\r\n", {130, 130, 100}},
+        {"entries between the same lines both count", "2009/11/2, 10\r\n2009/11/3, 20\r\n", {130, 100, 100}},
         {"empty list", "", {100, 100, 100}},
     };
     for (const auto& c : cases) EXPECT_EQ(Adjusted(days, c.inOut), c.amounts) << c.label;
 }
 
-TEST(BalanceHistoryRules, UnreadableInOutLinesAreErrors)
+TEST(BalanceHistoryRules, UnreadableInOutLinesAreRejected)
 {
-    for (const char* text : {"2009/11/1\r\n", "2009/11/1, x\r\n", "2009/11/1, 5-\r\n"})
-        EXPECT_THROW(ParseBalanceLines(text), std::invalid_argument) << text;
-    EXPECT_THROW(Adjusted({"2009/11/1"}, "2009-11-01, 5\r\n"), std::invalid_argument);
+    for (const char* text : {"2009/11/1\r\n", "2009/11/1, x\r\n", "2009/11/1, 5-\r\n", "2009-11-01, 5\r\n"}) {
+        const TInOutLines lines = SplitInOutLines(text);
+        EXPECT_TRUE(lines.Entries.empty()) << text;
+        EXPECT_EQ(lines.Rejected.size(), 1u) << text;
+    }
+    std::vector<TBalanceLine> history = {{"2009/11/1", 1}};
+    EXPECT_THROW(ApplyInOut(history, {{"2009-11-01", 5}}), std::invalid_argument);
 }
 
 } // namespace

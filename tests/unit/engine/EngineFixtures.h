@@ -60,6 +60,8 @@ struct AccountSpec {
     std::string password = "pw1";
     std::string subPassword;  // empty: no SubPassword element
     std::string nowPassword = "Password";
+    std::string virtualBalanceMode = "False";
+    std::string virtualBalance = "0";
     std::map<std::string, std::string> leverages;
 };
 
@@ -99,7 +101,8 @@ inline std::string AccountXml(const AccountSpec& a) {
     xml += std::string("<CounterTradeIsClose>") + (a.counterTradeIsClose ? "True" : "False") +
            "</CounterTradeIsClose>";
     xml += "<AutoModelCase>False</AutoModelCase><AutoModelRatio>1</AutoModelRatio>";
-    xml += "<VirtualBalanceMode>False</VirtualBalanceMode><VirtualBalance>0</VirtualBalance>";
+    xml += "<VirtualBalanceMode>" + a.virtualBalanceMode + "</VirtualBalanceMode>";
+    xml += "<VirtualBalance>" + Escaped(a.virtualBalance) + "</VirtualBalance>";
     xml += "<Today><Balance>5</Balance><BalancePL>6</BalancePL><PL>1</PL><PositionCount>2</PositionCount></Today>";
     xml += "<Yesterday><Balance>0</Balance><BalancePL>0</BalancePL><PL>0</PL><PositionCount>0</PositionCount></Yesterday>";
     xml += "<Status><HoldPosition/><MovedPosition><Old/></MovedPosition></Status>";

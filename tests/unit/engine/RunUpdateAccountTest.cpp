@@ -161,6 +161,24 @@ TEST_F(TradeRunOnDisk, CancelledRunSavesTheRecordButSendsNoMail) {
     EXPECT_TRUE(std::filesystem::exists(DailySnapshotPath(Now())));
 }
 
+TEST_F(TradeRunOnDisk, SnapshotThatCannotBeSavedIsLoggedAndTheRunStillSucceeds) {
+    WriteAccounts({Spec("LionFX", "40002", true, {{"USDJPY/SysA", "6"}})});
+    brokers.Add("LionFX");
+    // A file in the year folder's place: neither it nor the snapshot can be made.
+    const std::string yearFolder = AccountLogFolder() + ZeroPad(Now().year, 4);
+    EnsureDir(ProgramPath("AutoTrade/"));
+    EnsureDir(AccountLogFolder());
+    testsupport::WriteFileBytes(yearFolder, "");
+    EXPECT_TRUE(RunOnce());
+    EXPECT_EQ(log.CountContaining("[警告] 本日の口座スナップショット " + yearFolder + "/"), 1);
+    EXPECT_EQ(log.CountContaining("を作成できません"), 1);
+    pugi::xml_document saved;
+    EXPECT_EQ(ChildValue(ChildPath(SavedAccount(saved, 0), {"Status", "HoldPosition", "Summary", "USDJPY"}), "Units"),
+              "3");
+    EXPECT_TRUE(std::filesystem::exists(BalanceCsvPath()));
+    EXPECT_EQ(mail.mails.size(), 1u);
+}
+
 TEST_F(TradeRunOnDisk, BrokenAccountValueEndsTheRunWithoutSaving) {
     AccountSpec broken = Spec("LionFX", "40002", true, {{"USDJPY/SysA", "6"}});
     broken.enabled = "maybe";

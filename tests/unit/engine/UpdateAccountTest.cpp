@@ -175,6 +175,41 @@ TEST(UpdateAccount, CancelEndsTheRunBeforeTheTotals) {
     EXPECT_TRUE(ChildValue(AccountSummaryElement(r.accounts), "LatestUpdate").empty());
 }
 
+struct VirtualFundsCase {
+    const char* title;
+    std::string mode;
+    std::string difference;
+    bool trades;
+};
+
+class StoredVirtualFunds : public ::testing::TestWithParam<VirtualFundsCase> {};
+
+// A difference that is no number must neither size orders nor stop the other accounts.
+TEST_P(StoredVirtualFunds, ThatAreNoNumberKeepOnlyTheirAccountFromTrading) {
+    const VirtualFundsCase& c = GetParam();
+    AccountSpec odd = Named("LionFX1");
+    odd.virtualBalanceMode = c.mode;
+    odd.virtualBalance = c.difference;
+    TradeRun r({odd, Named("LionFX2")});
+    auto oddBook = r.brokers.Add("LionFX1");
+    auto other = r.brokers.Add("LionFX2");
+    EXPECT_EQ(r.Update(), c.trades);
+    EXPECT_EQ(r.Count("[LionFX1] Error! 仮想資金の差額(VirtualBalance) '" + c.difference +
+                      "' が数値ではないため、この口座の取引を見送ります"),
+              c.trades ? 0 : 1);
+    EXPECT_EQ(r.Count("[LionFX1] LionFX1を立ち上げます"), c.trades ? 1 : 0);
+    EXPECT_EQ(oddBook->NetLots("USDJPY"), c.trades ? 2 : 0);
+    EXPECT_EQ(other->NetLots("USDJPY"), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Engine, StoredVirtualFunds,
+    ::testing::Values(VirtualFundsCase{"Empty", "True", "", false},
+                      VirtualFundsCase{"Letters", "True", "abc", false},
+                      VirtualFundsCase{"Grouped", "True", "1,000", false},
+                      VirtualFundsCase{"IgnoredWithTheModeOff", "False", "abc", true}),
+    [](const auto& info) { return std::string(info.param.title); });
+
 struct ErrorLineCase {
     const char* title;
     int start;          // USDJPY position before the run
