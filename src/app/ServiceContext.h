@@ -24,6 +24,9 @@ struct ServiceHooks {
     // After a fetched template was merged: the broker names for ComboBox1
     // (Button3 enabled when there are any); the window reloads its trees.
     std::function<void(const std::vector<std::string>& brokerNames)> templateFetched;
+    // The template could not be fetched (offline): the window draws its trees
+    // from the account document as it stands.
+    std::function<void()> templateUnavailable;
     // Bring the window back from the tray before replace.exe gets its handle.
     std::function<void()> leaveTray;
     // Arm ReplaceWaitTimer (one shot) with the given interval; its tick calls

@@ -16,10 +16,13 @@
 
 namespace {
 
-void LogFetchFailed()
+bool FetchFailed()
 {
     AddLog(std::string("Webから業者リスト/ポートフォリオリストを取得しようとしましたが失敗しました。") + "\r\n" +
            "ネットワーク設定を見直してください");
+    if (CurrentServiceHooks().templateUnavailable)
+        CurrentServiceHooks().templateUnavailable();
+    return false;
 }
 
 } // namespace
@@ -31,15 +34,11 @@ bool FetchAccountTemplate()
     // A text that does not read as XML is refused before it can replace the
     // template kept from the last good fetch.
     if (!FetchText(ServiceUrl(CurrentServiceEndpoints(), "/account_template.xml"), text) ||
-        !ParseXmlBytes(text, accountTemplate) || !accountTemplate.document_element()) {
-        LogFetchFailed();
-        return false;
-    }
+        !ParseXmlBytes(text, accountTemplate) || !accountTemplate.document_element())
+        return FetchFailed();
     EnsureDir(ProgramPath("Setting"));
-    if (!SaveFileAtomically(AccountTemplatePath(), WithCrLfLineEnds(text))) {
-        LogFetchFailed();
-        return false;
-    }
+    if (!SaveFileAtomically(AccountTemplatePath(), WithCrLfLineEnds(text)))
+        return FetchFailed();
     std::vector<std::string> brokers = TemplateBrokerNames(accountTemplate);
     if (!std::filesystem::exists(AccountDocumentPath()))
         CreateAccountDocumentFile(accountTemplate);

@@ -5,5 +5,6 @@
 
 // Button2 / Button9, the window's start-up and every new signal. False (with
 // the failure line in the log) when the template could not be fetched,
-// stored or read; the stored template is replaced only by one that reads.
+// stored or read; the stored template is replaced only by one that reads,
+// and the window then draws its trees from the account document as it is.
 bool FetchAccountTemplate();

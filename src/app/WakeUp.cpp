@@ -38,7 +38,7 @@ bool SetDailyWakeUp(WakeTimer& timer, int hour, int minute)
     const milliseconds delay = DelayUntilWakeUp(hour, minute);
     const WakeTimerResult result = timer.Set(delay, kWakeUpPeriod);
     if (result == WakeTimerResult::Set) {
-        AddDetailLog("[WakeUp] " + FormatTimeStamp(ToLocal(NowPoint() + delay)));
+        AddDetailLog("[WakeUp] 復帰タイマーを設定: 次回 " + FormatTimeStamp(ToLocal(NowPoint() + delay)));
         AddLog("休止状態/サスペンドから復帰するためのタイマーをセットしました");
         return true;
     }
@@ -47,4 +47,12 @@ bool SetDailyWakeUp(WakeTimer& timer, int hour, int minute)
         AddLog(std::string("復帰タイマーにはCAP_WAKE_ALARM権限が必要です。管理者として「setcap cap_wake_alarm+ep ") +
                "\"" + ExecutablePath() + "\"」を実行し、Pellagoを起動し直してください");
     return false;
+}
+
+void CancelDailyWakeUp(WakeTimer& timer)
+{
+    const bool wasArmed = timer.Armed();
+    timer.Close();
+    if (wasArmed)
+        AddDetailLog("[WakeUp] 復帰タイマーを解除");
 }

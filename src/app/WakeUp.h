@@ -15,6 +15,8 @@ public:
     virtual WakeTimerResult Set(std::chrono::milliseconds due, std::chrono::milliseconds period) = 0;
     // Releases the timer: the machine is no longer woken. Safe to repeat.
     virtual void Close() = 0;
+    // Whether the timer is set to go off, as the platform reports it.
+    virtual bool Armed() const = 0;
 };
 
 inline constexpr std::chrono::milliseconds kWakeUpPeriod = std::chrono::hours(24);
@@ -26,3 +28,6 @@ std::chrono::milliseconds DelayUntilWakeUp(int hour, int minute);
 // Arms the timer for the next hour:minute and every day after, and logs the
 // outcome (with how to grant the permission when it was missing).
 bool SetDailyWakeUp(WakeTimer& timer, int hour, int minute);
+// Releases the timer as soon as the daily wake-up is no longer chosen, and
+// notes it in the detail log when it was armed.
+void CancelDailyWakeUp(WakeTimer& timer);

@@ -71,6 +71,12 @@ TOCBCBaseAPI::AttemptOutcome TOCBCBaseAPI::TryLogOn(const std::string& user, con
 }
 
 bool TOCBCBaseAPI::InstallSubPassword() {
+    if (SubPassword.empty()) {
+        // An empty new password is refused by the site: every further attempt would be doomed.
+        Log("パスワードの変更を求められましたが、SubPasswordが空白のため変更できません。"
+            "口座タブの「SubPassword」に第二のパスワードを設定してください");
+        return false;
+    }
     Log("Passwordの有効期限がのこりわずかのため、Passwordを変更します(SubPasswordと入れ替えます)");
     if (!SubmitFirstForm()) return false;
     WebBrowser->SetValue(WebBrowser->ElementByNameOrId("newPassword"), SubPassword);

@@ -51,6 +51,14 @@ WakeTimerResult AlarmWakeTimer::Set(std::chrono::milliseconds due, std::chrono::
     return WakeTimerResult::Set;
 }
 
+bool AlarmWakeTimer::Armed() const
+{
+    itimerspec spec{};
+    if (fd_ < 0 || ::timerfd_gettime(fd_, &spec) != 0)
+        return false;
+    return spec.it_value.tv_sec != 0 || spec.it_value.tv_nsec != 0;
+}
+
 void AlarmWakeTimer::Close()
 {
     if (fd_ >= 0)

@@ -16,6 +16,8 @@ public:
 
     WakeTimerResult Set(std::chrono::milliseconds due, std::chrono::milliseconds period) override;
     void Close() override;
+    // Read back from the kernel: a time left on the timerfd.
+    bool Armed() const override;
 
     // The timerfd, -1 before the first Set and after Close.
     int Descriptor() const { return fd_; }

@@ -16,11 +16,18 @@ public:
     WakeTimerResult Set(std::chrono::milliseconds due, std::chrono::milliseconds period) override
     {
         settings.push_back({due, period});
+        armed = answer == WakeTimerResult::Set;
         return answer;
     }
-    void Close() override { closed = true; }
+    void Close() override
+    {
+        closed = true;
+        armed = false;
+    }
+    bool Armed() const override { return armed; }
 
     std::vector<Setting> settings;
     WakeTimerResult answer = WakeTimerResult::Set;
     bool closed = false;
+    bool armed = false;
 };

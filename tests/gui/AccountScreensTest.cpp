@@ -103,6 +103,21 @@ private slots:
         QCOMPARE(Leverage(second), "3");
     }
 
+    void anOfflineStartShowsTheAccountsAndPortfoliosOfTheDocument()
+    {
+        AddAccounts(2);
+        window_.reset();
+        PointServiceAt(home_->dir.path(), "http://127.0.0.1:9");
+        window_ = StartWindow();
+        QCOMPARE(W().TreeView1->topLevelItemCount(), 2);
+        QCOMPARE(W().TreeView1->topLevelItem(1)->text(0), QStringLiteral("LionFX"));
+        const pugi::xml_document doc = Reload();
+        const auto groupNodes = doc.document_element().child("Portfolio").children();
+        const int groups = static_cast<int>(std::distance(groupNodes.begin(), groupNodes.end()));
+        QVERIFY(groups > 0);
+        QCOMPARE(W().TreeView2->topLevelItemCount(), groups);
+    }
+
     void leverageTakesOnePointAndModelCaseRowsStayAsTheyAre()
     {
         AddAccounts(2);

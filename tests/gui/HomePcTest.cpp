@@ -1,10 +1,12 @@
 // The window in the tray: minimize and the close box go there as chosen, a
 // left click or a second start brings the window back, no tray means a
-// normal minimize; closing the window closes the wake timer.
+// normal minimize; the daily wake-up is armed once the window shows and
+// released when the window closes or the option goes off.
 
 #include "GuiTest.h"
 
 #include "app/ui/TrayIcon.h"
+#include "base/TextCodec.h"
 #include "unit/UnitFixtures.h"
 
 #include <QCloseEvent>
@@ -102,6 +104,30 @@ private slots:
         QCOMPARE(home_->wakeTimer.settings[0].due, std::chrono::milliseconds(1min));
         QCOMPARE(home_->wakeTimer.settings[1].due, std::chrono::milliseconds(23h + 59min));
         QCOMPARE(home_->wakeTimer.settings[1].period, std::chrono::milliseconds(24h));
+    }
+
+    void theWakeUpIsDisarmedAsSoonAsItsOptionIsOff_data()
+    {
+        QTest::addColumn<bool>("chooseShutdown");
+        QTest::newRow("unticked") << false;
+        QTest::newRow("shutdown chosen") << true; // which unticks it
+    }
+    void theWakeUpIsDisarmedAsSoonAsItsOptionIsOff()
+    {
+        QFETCH(bool, chooseShutdown);
+        window_->CheckBox13->setChecked(true);
+        QTRY_VERIFY(home_->wakeTimer.armed);
+        if (chooseShutdown) {
+            window_->ComboBox2->setCurrentIndex(0);
+            emit window_->ComboBox2->activated(0);
+        } else {
+            window_->CheckBox13->setChecked(false);
+        }
+        QVERIFY(!home_->wakeTimer.armed);
+        const std::string detailLog = Cp932ToUtf8(testsupport::ReadFileBytes(home_->dir.file("Log/hd")));
+        QVERIFY(detailLog.find("[WakeUp] 復帰タイマーを解除") != std::string::npos);
+        QTest::qWait(300);
+        QCOMPARE(home_->wakeTimer.settings.size(), std::size_t(1)); // and stays so
     }
 };
 

@@ -68,6 +68,17 @@ TEST_F(OcbcAdapter, AnExpiredPasswordIsReplacedByTheAlternateOne) {
     EXPECT_FALSE(Logged("ログインを試みます … 2回目"));
 }
 
+TEST_F(OcbcAdapter, AnExpiredPasswordWithoutAnAlternateOneFailsOnceAndAsksForIt) {
+    ASSERT_TRUE(sim->Post(AccountPath() + "/expire-password", "").ok());
+    const long long changes = Counter("passwordChanges");
+    auto session = Open("pw", "");
+    EXPECT_FALSE(session->Active);
+    EXPECT_TRUE(Logged("パスワードの変更を求められましたが、SubPasswordが空白のため変更できません。"
+                       "口座タブの「SubPassword」に第二のパスワードを設定してください"));
+    EXPECT_FALSE(Logged("ログインを試みます … 2回目"));
+    EXPECT_EQ(Counter("passwordChanges"), changes);
+}
+
 TEST_F(OcbcAdapter, TheSettlementListIsReadInPageOrderAndSummedPerPair) {
     // The second position shares pair and rate with the first: the list
     // names them once.

@@ -84,8 +84,10 @@ TEST(WakeTimer, ArmedAndReArmedOnTheAlarmClockForTheNextWakeUpTime)
     EXPECT_EQ(timer.Descriptor(), fd); // the same timer, re-armed
     EXPECT_EQ(SecondsLeft(fd), (23 * 60 + 59) * 60);
     EXPECT_EQ(Logged(), (std::vector<std::string>{kSetLine, kSetLine}));
+    EXPECT_TRUE(timer.Armed());
     timer.Close();
     EXPECT_EQ(timer.Descriptor(), -1);
+    EXPECT_FALSE(timer.Armed());
 }
 
 TEST(WakeTimer, WithoutTheCapabilityTheFailureLineSaysHowToGrantIt)

@@ -268,6 +268,27 @@ TEST_F(ServiceUpdate, WatchdogRevivesAKilledProgramButNotOneAboutToRestart)
     TerminateProcess(watchdog);
 }
 
+TEST_F(ServiceUpdate, WatchdogRevivesItsOwnFolderWhileAnotherFolderRunsTheSameProgram)
+{
+    testsupport::ScratchDir other;
+    const std::string home = "--home " + QuoteArg(other.path());
+    // The executable's own folder dies while the other one runs, then the other way round.
+    for (const auto& [dying, surviving] : {std::pair{std::string(), home}, std::pair{home, std::string()}}) {
+        EndProgramsAt(program);
+        StartProgram("stay", " " + surviving);
+        const pid_t victim = StartProgram("stay", " auto " + dying);
+        const pid_t watchdog =
+            LaunchProcess(QuoteArg(folder.Path("Bin/PellagoChecker.exe")) + QuoteArg("TPellagoForm") +
+                          QuoteArg("TReExeForm") + QuoteArg(JoinCommandLine({program, "auto"}) + " " + dying) +
+                          QuoteArg("1"));
+        const std::size_t before = Starts().size();
+        kill(victim, SIGKILL);
+        ASSERT_TRUE(testsupport::WaitUntil([&] { return Starts().size() == before + 1; }, 8000)) << dying;
+        EXPECT_EQ(Starts().back(), dying.empty() ? "auto" : "auto --home " + other.path());
+        TerminateProcess(watchdog);
+    }
+}
+
 TEST_F(ServiceUpdate, RunningWatchdogIsStoppedReplacedAndStartedAgain)
 {
     WatchdogToggle();

@@ -97,5 +97,7 @@ void ConnectAccountScreens(TPellagoForm& form)
         form.FillBrokerList(brokers);
         accounts->LoadAccountTrees();
     };
+    // Offline, the accounts and portfolios already in the document still show.
+    hooks.templateUnavailable = [accounts] { accounts->LoadAccountTrees(); };
     SetServiceHooks(hooks);
 }

@@ -41,9 +41,8 @@ HomePcWiring::~HomePcWiring() = default;
 
 void HomePcWiring::ConnectRules()
 {
-    const auto armWakeUp = [this] { form_.SetWakeUpTimer->start(); };
-    connect(form_.CheckBox13, &QCheckBox::toggled, this, armWakeUp);
-    connect(form_.DateTimePicker1, &QDateTimeEdit::dateTimeChanged, this, armWakeUp);
+    connect(form_.CheckBox13, &QCheckBox::toggled, this, &HomePcWiring::CheckBox13Click);
+    connect(form_.DateTimePicker1, &QDateTimeEdit::dateTimeChanged, this, [this] { form_.SetWakeUpTimer->start(); });
     connect(form_.SetWakeUpTimer, &QTimer::timeout, this, &HomePcWiring::SetWakeUpTimerTimer);
     connect(form_.CheckBox18, &QCheckBox::toggled, this, [this] { idle_.CheckBox18Click(); });
     connect(form_.UserActiveCheckTimer, &QTimer::timeout, this, [this] { idle_.UserActiveCheckTimerTimer(); });
@@ -58,7 +57,16 @@ void HomePcWiring::RequestKeepAwakeIfChosen()
 
 void HomePcWiring::CloseWakeTimer()
 {
-    WakeTimerHandle->Close();
+    CancelDailyWakeUp(*WakeTimerHandle);
+}
+
+void HomePcWiring::CheckBox13Click(bool on)
+{
+    // Off at once, whoever unticks it (the user, ComboBox2's shutdown, a
+    // settings load): a timer left armed would wake the machine every day.
+    if (!on)
+        CancelDailyWakeUp(*WakeTimerHandle);
+    form_.SetWakeUpTimer->start();
 }
 
 void HomePcWiring::SetWakeUpTimerTimer()

@@ -2,7 +2,8 @@
 // The main window on a home PC: the daily wake-up (SetWakeUpTimer and the
 // wake timer it arms), the keep-awake request at start, the idle start
 // (UserActiveCheckTimer), the start-up registration (CheckBox9) and the
-// tray. The wake timer closes with the window.
+// tray. The wake timer closes with the window or as soon as CheckBox13 is
+// unticked.
 
 #include "app/IdleWatcher.h"
 #include "app/StartupRegistration.h"
@@ -35,6 +36,7 @@ public:
 
 private:
     void ConnectRules();
+    void CheckBox13Click(bool on);
     void SetWakeUpTimerTimer();
 
     bool IdleStartChosen() const override;

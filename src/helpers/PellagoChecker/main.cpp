@@ -1,7 +1,8 @@
 // PellagoChecker.exe <program window class> <count-down class> <command> <period>
-// While it runs, it starts the command again when neither the program nor a
-// ReExe count-down for it is running, then ends: the revived program starts
-// its own watchdog at its first automatic tick.
+// While it runs, it starts the command again when neither the program of the
+// command's program folder nor a ReExe count-down for it is running, then
+// ends: the revived program starts its own watchdog at its first automatic
+// tick. Programs of other folders, even of the same executable, do not count.
 
 #include "app/ProcessLaunch.h"
 #include "helpers/PellagoChecker/Watch.h"

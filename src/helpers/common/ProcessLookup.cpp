@@ -18,6 +18,21 @@ std::string ProcFile(pid_t pid, const char* name)
     return out.str();
 }
 
+// The entries of a /proc file that separates them by NUL bytes.
+std::vector<std::string> NulSeparated(const std::string& raw)
+{
+    std::vector<std::string> entries;
+    std::size_t start = 0;
+    while (start < raw.size()) {
+        std::size_t end = raw.find('\0', start);
+        if (end == std::string::npos)
+            end = raw.size();
+        entries.push_back(raw.substr(start, end - start));
+        start = end + 1;
+    }
+    return entries;
+}
+
 template <typename Match>
 std::vector<pid_t> ProcessesWhere(Match match)
 {
@@ -63,17 +78,23 @@ std::string ProcessName(pid_t pid)
 
 std::vector<std::string> ProcessArguments(pid_t pid)
 {
-    std::vector<std::string> arguments;
-    std::string raw = ProcFile(pid, "cmdline");
-    std::size_t start = 0;
-    while (start < raw.size()) {
-        std::size_t end = raw.find('\0', start);
-        if (end == std::string::npos)
-            end = raw.size();
-        arguments.push_back(raw.substr(start, end - start));
-        start = end + 1;
-    }
-    return arguments;
+    return NulSeparated(ProcFile(pid, "cmdline"));
+}
+
+std::string ProcessEnvironmentValue(pid_t pid, const std::string& name)
+{
+    const std::string prefix = name + "=";
+    for (const std::string& entry : NulSeparated(ProcFile(pid, "environ")))
+        if (entry.compare(0, prefix.size(), prefix) == 0)
+            return entry.substr(prefix.size());
+    return "";
+}
+
+std::string ProcessWorkingFolder(pid_t pid)
+{
+    std::error_code ec;
+    const std::string folder = fs::read_symlink("/proc/" + std::to_string(pid) + "/cwd", ec).string();
+    return ec ? std::string() : folder;
 }
 
 bool ProcessAlive(pid_t pid)

@@ -14,6 +14,9 @@ std::string CanonicalProgramPath(const std::string& path);
 std::string ProcessExecutable(pid_t pid);
 std::string ProcessName(pid_t pid); // /proc/<pid>/comm
 std::vector<std::string> ProcessArguments(pid_t pid);
+// A variable of the environment the process was started with ("" if unset).
+std::string ProcessEnvironmentValue(pid_t pid, const std::string& name);
+std::string ProcessWorkingFolder(pid_t pid);
 // Running and not a zombie.
 bool ProcessAlive(pid_t pid);
 
