@@ -4,6 +4,7 @@
 // its own watchdog at its first automatic tick.
 
 #include "app/ProcessLaunch.h"
+#include "base/PrivateFiles.h"
 #include "helpers/PellagoChecker/Watch.h"
 #include "helpers/common/HelperLog.h"
 
@@ -12,6 +13,7 @@
 
 int main(int argc, char** argv)
 {
+    MakeNewFilesPrivate();
     OutliveInheritedOutput();
     if (argc < 4)
         return 2;
