@@ -107,8 +107,7 @@ bool DownloadToFile(const std::string& url, const std::string& path)
         ok = false;
     }
     if (ok) {
-        fs::permissions(temp, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
-                                  fs::perms::others_read, ec);
+        fs::permissions(temp, fs::perms::owner_read | fs::perms::owner_write, ec);
         fs::rename(temp, path, ec);
         ok = !ec;
     }

@@ -16,8 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr fs::perms kProgramPerms = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                    fs::perms::others_read | fs::perms::others_exec;
+constexpr fs::perms kProgramPerms = fs::perms::owner_all;
 
 // Copies through a temporary file beside the target and renames it over, so
 // the helper is never seen half-written (a running one keeps its old file).

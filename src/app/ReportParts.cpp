@@ -2,10 +2,12 @@
 
 #include "app/OsDescription.h"
 #include "app/ProcessState.h"
+#include "app/SettingsSecrets.h"
 #include "base/AkUnit.h"
 #include "base/Log.h"
 #include "base/TextCodec.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 
@@ -14,6 +16,8 @@ namespace {
 constexpr std::size_t kShortLog = 1000;    // fewer lines: the month before is added
 constexpr std::size_t kSendLimit = 7000;   // more lines are cut when sending ...
 constexpr std::size_t kSendKeep = 6999;    // ... to the last this many
+
+const char* const kMask = "********";
 
 const std::array<const char*, 4> kLogInElements = {"UserName", "SubPassword", "NowPassword", "Password"};
 
@@ -121,7 +125,9 @@ std::vector<std::string> SystemPart(const ReportTexts& texts)
     const std::string settings = SettingsIniPath();
     if (IsFile(settings)) {
         Append(lines, {"", std::filesystem::path(settings).filename().string()});
-        Append(lines, FileLines(settings));
+        for (const std::string& line : FileLines(settings))
+            if (!IsScrambledSettingLine(line))
+                lines.push_back(line);
     }
     return lines;
 }
@@ -136,6 +142,27 @@ bool HoldsLogInData(const std::string& line)
             if (line.find("<" + std::string(element) + after) != std::string::npos)
                 return true;
     return false;
+}
+
+// The passwords of the moment and those stored, plain and scrambled, longest
+// first so that one holding another is masked whole.
+std::vector<std::string> SecretsOf(const ReportTexts& texts)
+{
+    std::vector<std::string> secrets = StoredSecretForms(SettingsIniPath());
+    secrets.insert(secrets.end(), texts.secrets.begin(), texts.secrets.end());
+    std::erase(secrets, std::string());
+    std::sort(secrets.begin(), secrets.end(),
+              [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+    return secrets;
+}
+
+// A log line may quote a password (the reference address of the web route
+// holds it); such a line keeps its shape with the password masked.
+std::string MaskSecrets(std::string text, const std::vector<std::string>& secrets)
+{
+    for (const std::string& secret : secrets)
+        text = ReplaceAll(text, secret, kMask);
+    return text;
 }
 
 } // namespace
@@ -172,5 +199,5 @@ std::optional<std::string> BuildReportPart(int number, const ReportTexts& texts,
     }
     if (!lines)
         return std::nullopt;
-    return JoinLines(*lines);
+    return MaskSecrets(JoinLines(*lines), SecretsOf(texts));
 }

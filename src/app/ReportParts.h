@@ -4,7 +4,9 @@
 //   1 the user's description with the contact addresses (sent only),
 //   2 the activity log of the month, 3 the detail log, 4 the account
 //   document without its log-in data, 5 the operating system, the helper
-//   programs' logs and the settings file.
+//   programs' logs and the settings file without its scrambled passwords.
+// No part holds a password of the program in any form: what a log happens
+// to quote is masked.
 
 #include <optional>
 #include <string>
@@ -15,6 +17,7 @@ struct ReportTexts {
     std::string contactAddress; // Edit1 of the report window
     std::string recipients;     // Edit10: the report-mail recipients
     std::string description;    // Memo1 of the report window
+    std::vector<std::string> secrets; // the password boxes' texts of the moment
 };
 
 inline constexpr int kReportPartCount = 5;

@@ -89,12 +89,14 @@ void SyncFolderOf(const std::string& path)
     }
 }
 
+// A replaced file keeps its mode; a new one is its owner's alone (the saved
+// documents hold log-ins and passwords).
 mode_t ModeForReplacement(const std::string& path)
 {
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
         return info.st_mode & 07777;
-    return 0644;
+    return 0600;
 }
 
 } // namespace

@@ -2,7 +2,8 @@
 // auto` in a scratch program folder against pellago-sim. One tick receives
 // the demo signal, trades the LionFX account to its targets, records the run
 // and mails its report to a loopback SMTP server; with the broker refusing
-// every log-on it records the failure for the retry.
+// every log-on it records the failure for the retry. Whatever the program
+// folder holds afterwards is private to its user.
 
 #include "app/MailMessage.h"
 #include "e2e/HeadlessKit.h"
@@ -128,6 +129,29 @@ TEST_F(CycleHeadless, ASignalWithoutItsPositionsIsRefusedAndTheBookStaysAsItIs)
     EXPECT_EQ(sim->ExecutionCount("lionfx", account), executions);
     EXPECT_EQ(sim->NetLots("lionfx", account), (std::map<std::string, int>{{"USDJPY", 1}}));
     EXPECT_EQ(AutoTradeValue("LatestTrade"), "0");
+}
+
+TEST_F(CycleHeadless, AfterAStartAndATradeRunNothingInTheProgramFolderIsReadableByOthers)
+{
+    namespace fs = std::filesystem;
+    AddAccount("pw");
+    // As an older version left it.
+    fs::permissions(home->file("Setting/Account.xml"), fs::perms::owner_read | fs::perms::owner_write |
+                                                           fs::perms::group_read | fs::perms::others_read);
+    const RunResult run = RunOnce();
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(Contains(run.output, "を、このユーザーだけが読み書きできるように変更しました")) << run.output;
+
+    const auto mode = [](const fs::path& path) { return fs::symlink_status(path).permissions(); };
+    EXPECT_EQ(mode(home->file("Setting/Account.xml")), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(mode(home->file("Setting")), fs::perms::owner_all);
+    int entries = 0;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(home->path())) {
+        ++entries;
+        EXPECT_EQ(mode(entry.path()) & (fs::perms::group_all | fs::perms::others_all), fs::perms::none)
+            << entry.path();
+    }
+    EXPECT_GT(entries, 20) << "the run's logs, documents and snapshots";
 }
 
 } // namespace

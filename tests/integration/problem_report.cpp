@@ -1,10 +1,14 @@
 // The problem report sent through pellago-sim's contact form in a hidden
-// browser: five parts that the simulator records, and the limit of the
-// page waits when the form answers with an error page every time.
+// browser: five parts that the simulator records, the limit of the page
+// waits when the form answers with an error page every time, and no
+// password in anything that leaves the machine.
 
 #include "ServiceKit.h"
 
 #include "app/ProblemReport.h"
+#include "app/ReportScramble.h"
+#include "base/Angou.h"
+#include "base/TextCodec.h"
 #include "broker/web/BrowserHost.h"
 #include "broker/web/QtBrowserFactory.h"
 #include "support/SimServer.h"
@@ -90,4 +94,37 @@ TEST_F(ProblemReportToSim, AnErrorPageSixTimesEndsTheReportWithTheLimitMessage)
     EXPECT_EQ(cleared, 0);
     // The watchdog was on for each of the five reloads and off again after it.
     EXPECT_EQ(switches, (std::vector<bool>{true, true, true, true, true, false, false, false, false, false}));
+}
+
+TEST_F(ProblemReportToSim, NoPasswordLeavesInAnyFormWhenSentOrExported)
+{
+    // Service, SMTP and mailbox passwords as the window stores them, the
+    // service password quoted by the detail log, and a new one typed but not
+    // yet stored.
+    const std::vector<std::string> plain = {"svc-Pw7", "smtp-Pw8", "mbox-Pw9", "typed-Pw0"};
+    std::vector<std::string> forms = plain;
+    std::string ini = "[Main]\r\nEdit1=user7\r\n";
+    for (const auto& [key, value] : {std::pair{"Edit2", plain[0]}, {"Edit5", plain[1]}, {"Edit6", plain[2]}}) {
+        forms.push_back(AngouEncodeText(value));
+        ini += std::string(key) + "=" + forms.back() + "\r\n";
+    }
+    folder.Write("pellago.ini", ini);
+    folder.Write("Log/hd", "GET " + sim.Url("/real/user7/" + plain[0] + "/ref.xml") + ": error\r\n" + plain[3] + "\r\n");
+    report.texts = [&] { return ReportTexts{"user7", "me@example.jp", "", "落ちます", {plain[0], "", plain[3]}}; };
+
+    ASSERT_TRUE(SendProblemReport(true, report)) << LogDump();
+    QString posted;
+    for (const QJsonValue& post : Posts())
+        posted += post.toObject()["fields"].toObject()["message"].toString();
+    EXPECT_TRUE(posted.contains("pellago.ini\r\n[Main]\r\nEdit1=user7"));
+    for (const std::string& form : forms)
+        EXPECT_FALSE(posted.contains(QString::fromStdString(form))) << form;
+
+    ASSERT_TRUE(SendProblemReport(false, report)) << LogDump();
+    const std::string file = folder.Read("BugReport.atf");
+    const std::string text = UnscrambleBytes(file);
+    ASSERT_NE(text.find("Edit1=user7"), std::string::npos);
+    for (const std::string& form : forms)
+        for (const std::string& bytes : {form, ScrambleBytes(Utf8ToCp932(form))})
+            EXPECT_EQ((file + text).find(bytes), std::string::npos) << form;
 }

@@ -2,6 +2,7 @@
 // the settings panel, the status pages and the log, the status bar, the
 // pop-up menus and the timers.
 
+#include "app/SettingsSecrets.h"
 #include "app/ui/PellagoUnit1.h"
 #include "app/ui/WidgetFactory.h"
 
@@ -169,5 +170,7 @@ void TPellagoForm::CollectStoredControls()
     stored_.controls.clear();
     for (const char* name : kNames)
         stored_.controls.push_back(findChild<QWidget*>(QString::fromLatin1(name)));
-    stored_.scrambled = {Edit2, Edit5, Edit6};
+    stored_.scrambled.clear();
+    for (const char* name : kScrambledSettingKeys)
+        stored_.scrambled.push_back(findChild<QWidget*>(QString::fromLatin1(name)));
 }

@@ -30,7 +30,9 @@ bool ProblemReportWiring::SendProblemReport(bool send)
     report.askDescription = [this] { return reportWindow_.exec() == QDialog::Accepted; };
     report.texts = [this] {
         return ReportTexts{form_.Edit1->text().toStdString(), reportWindow_.Edit1->text().toStdString(),
-                           form_.Edit10->text().toStdString(), reportWindow_.Memo1->toPlainText().toStdString()};
+                           form_.Edit10->text().toStdString(), reportWindow_.Memo1->toPlainText().toStdString(),
+                           {form_.Edit2->text().toStdString(), form_.Edit5->text().toStdString(),
+                            form_.Edit6->text().toStdString()}};
     };
     report.clearDescription = [this] { reportWindow_.Memo1->clear(); };
     report.showFile = [](const std::string& file) {

@@ -4,6 +4,8 @@
 #include "app/ui/PellagoUnit1.h"
 
 #include "app/HelperFiles.h"
+#include "app/PlainHttpWarning.h"
+#include "app/PrivateProgramFolder.h"
 #include "app/SelfUpdate.h"
 #include "app/TemplateFetch.h"
 #include "base/AkUnit.h"
@@ -43,6 +45,8 @@ void TPellagoForm::RunStartUpSequence()
                             + QString::fromStdString(FormatDecimal(ProgramVersion));
     setWindowTitle(caption);
     AddLog(caption.toStdString());
+    TightenProgramFolder();
+    WarnIfServiceUnencrypted();
 
     FetchAccountTemplate();
     ReportPreviousRun();

@@ -3,6 +3,7 @@
 #include "app/ProcessState.h"
 #include "app/Terms.h"
 #include "base/AkUnit.h"
+#include "base/PrivateFiles.h"
 #include "app/ui/CommandLine.h"
 #include "app/ui/PellagoContactUnit.h"
 #include "app/ui/PellagoLicenseUnit.h"
@@ -87,6 +88,7 @@ std::vector<std::string> RestartOptionsFor(const StartOptions& options, const QS
 
 int main(int argc, char** argv)
 {
+    MakeNewFilesPrivate();
     StartOptions options;
     if (!Parse(std::vector<std::string>(argv + 1, argv + argc), options))
         return 2;

@@ -5,6 +5,7 @@
 #include "DemoAccount.h"
 
 #include "base/AkUnit.h"
+#include "base/PrivateFiles.h"
 
 #include <cstdio>
 #include <map>
@@ -12,6 +13,7 @@
 
 int main(int argc, char** argv)
 {
+    MakeNewFilesPrivate();
     std::map<std::string, std::string> values;
     for (int i = 1; i + 1 < argc; i += 2)
         values[argv[i]] = argv[i + 1];

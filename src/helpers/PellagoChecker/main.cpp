@@ -5,6 +5,7 @@
 // tick. Programs of other folders, even of the same executable, do not count.
 
 #include "app/ProcessLaunch.h"
+#include "base/PrivateFiles.h"
 #include "helpers/PellagoChecker/Watch.h"
 #include "helpers/common/HelperLog.h"
 
@@ -13,6 +14,7 @@
 
 int main(int argc, char** argv)
 {
+    MakeNewFilesPrivate();
     OutliveInheritedOutput();
     if (argc < 4)
         return 2;

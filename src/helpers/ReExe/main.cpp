@@ -4,6 +4,7 @@
 // "TReExeForm" so the watchdog can see a restart is on its way.
 
 #include "helpers/ReExe/Countdown.h"
+#include "base/PrivateFiles.h"
 #include "helpers/common/HelperLog.h"
 #include "helpers/common/ProcessLookup.h"
 
@@ -34,6 +35,7 @@ int DelaySeconds(const char* text)
 
 int main(int argc, char** argv)
 {
+    MakeNewFilesPrivate();
     OutliveInheritedOutput();
     SetOwnProcessName("TReExeForm");
     HelperLog log(OwnFolder() + "ReExe.log");

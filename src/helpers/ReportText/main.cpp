@@ -4,6 +4,7 @@
 
 #include "app/ReportScramble.h"
 #include "base/AkUnit.h"
+#include "base/PrivateFiles.h"
 #include "base/TextCodec.h"
 
 #include <cstdio>
@@ -12,6 +13,7 @@
 
 int main(int argc, char** argv)
 {
+    MakeNewFilesPrivate();
     if (argc < 2 || argc > 3) {
         std::fprintf(stderr, "usage: pellago-report-text BugReport.atf [OUT]\n");
         return 2;

@@ -103,10 +103,7 @@ bool SwapExecutable(const ReplaceRequest& request, const HelperLog& log)
     const std::string staged = request.executable + ".new";
     bool ok = CopyFlushed(request.newFile, staged);
     if (ok) {
-        fs::permissions(staged,
-                        fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                            fs::perms::others_read | fs::perms::others_exec,
-                        ec);
+        fs::permissions(staged, fs::perms::owner_all, ec);
         ok = !ec;
     }
     if (ok) {

@@ -4,10 +4,12 @@
 // program that was ended is started again, so it is never left stopped.
 
 #include "helpers/common/HelperLog.h"
+#include "base/PrivateFiles.h"
 #include "helpers/replace/Replacement.h"
 
 int main(int argc, char** argv)
 {
+    MakeNewFilesPrivate();
     OutliveInheritedOutput();
     HelperLog log(OwnFolder() + "Replace.log");
     ReplaceRequest request;

@@ -151,6 +151,7 @@ TEST_F(AkFiles, SaveFileAtomicallyReplacesWholeFiles)
 {
     const std::string path = dir.file("doc.xml");
     ASSERT_TRUE(SaveFileAtomically(path, "old"));
+    EXPECT_EQ(std::filesystem::status(path).permissions(), std::filesystem::perms(0600));
     std::filesystem::permissions(path, std::filesystem::perms(0640));
     ASSERT_TRUE(SaveFileAtomically(path, "new content"));
     EXPECT_EQ(ReadFileBytes(path), "new content");
