@@ -67,11 +67,11 @@ struct WatchdogEnder {
     ~WatchdogEnder() { TerminateProcess(WatchdogProcess); }
 };
 
-} // namespace
-
-TEST(AccountWindow, NewUserSetsUpAnAccountAndTradesFromTheWindow)
+// The simulator with still prices, the demo signal of the program's day (the
+// clock moved to a market day) and the user's LionFX account; the program
+// folder's service is the simulator.
+void PrepareSimAndHome(SimServer& sim, testsupport::ScratchDir& home)
 {
-    SimServer sim;
     ASSERT_TRUE(sim.Running());
     const long long offset = testsupport::MarketOpenOffset();
     SetClockSource([offset] { return std::chrono::system_clock::now() + std::chrono::seconds(offset); });
@@ -79,9 +79,17 @@ TEST(AccountWindow, NewUserSetsUpAnAccountAndTradesFromTheWindow)
     ASSERT_TRUE(sim.Post("/_control/service/demo_signal", DemoSignal(Now())).ok());
     ASSERT_TRUE(sim.CreateAccount(R"({"family":"lionfx","id":")" + kAccount +
                                   R"(","password":"pw","deposit":1000000})"));
-    testsupport::ScratchDir home;
     testsupport::WriteFileBytes(home.file("service.conf"),
                                 "web_base = " + sim.Url("") + "\nmail_host = 127.0.0.1\nmail_port = 9\n");
+}
+
+} // namespace
+
+TEST(AccountWindow, NewUserSetsUpAnAccountAndTradesFromTheWindow)
+{
+    SimServer sim;
+    testsupport::ScratchDir home;
+    ASSERT_NO_FATAL_FAILURE(PrepareSimAndHome(sim, home));
     SetProgramFolder(home.path());
     ResetProcessState();
     SetMessagePump([] { QCoreApplication::processEvents(); }); // as the program's main does
@@ -159,16 +167,8 @@ TEST(AccountWindow, NewUserSetsUpAnAccountAndTradesFromTheWindow)
 TEST(AccountWindow, StartWithoutTheServiceWaitsThenTradesWhenItAnswers)
 {
     SimServer sim;
-    ASSERT_TRUE(sim.Running());
-    const long long offset = testsupport::MarketOpenOffset();
-    SetClockSource([offset] { return std::chrono::system_clock::now() + std::chrono::seconds(offset); });
-    ASSERT_TRUE(sim.Post("/_control/prices", R"({"moving":false})").ok());
-    ASSERT_TRUE(sim.Post("/_control/service/demo_signal", DemoSignal(Now())).ok());
-    ASSERT_TRUE(sim.CreateAccount(R"({"family":"lionfx","id":")" + kAccount +
-                                  R"(","password":"pw","deposit":1000000})"));
     testsupport::ScratchDir home;
-    testsupport::WriteFileBytes(home.file("service.conf"),
-                                "web_base = " + sim.Url("") + "\nmail_host = 127.0.0.1\nmail_port = 9\n");
+    ASSERT_NO_FATAL_FAILURE(PrepareSimAndHome(sim, home));
     testsupport::WriteFileBytes(home.file("pellago.ini"), "[Main]\r\nCheckBox10=1\r\n");
     std::filesystem::create_directories(home.file("AutoTrade"));
     testsupport::WriteFileBytes(home.file("AutoTrade/Licensed"), "");

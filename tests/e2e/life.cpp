@@ -5,9 +5,13 @@
 // broker, the activity log and the exit code are checked.
 
 #include "app/MailMessage.h"
+#include "app/ProcessState.h"
+#include "app/ui/PellagoUnit1.h"
+#include "base/AkUnit.h"
 #include "e2e/HeadlessKit.h"
 #include "e2e/SoakKit.h"
 #include "integration/Dovecot.h"
+#include "support/WindowInput.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +64,21 @@ std::string Mail(const std::string& subject, const std::string& body)
 bool Contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
+}
+
+// Timers of this process on the alarm clock that wakes a suspended machine,
+// as the kernel shows them.
+int AlarmTimers()
+{
+    int timers = 0;
+    std::error_code error;
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd", error)) {
+        if (std::filesystem::read_symlink(fd.path(), error).string() != "anon_inode:[timerfd]")
+            continue;
+        const std::string info = testsupport::ReadFileBytes("/proc/self/fdinfo/" + fd.path().filename().string());
+        timers += Contains(info, "clockid: " + std::to_string(CLOCK_REALTIME_ALARM));
+    }
+    return timers;
 }
 
 class Life : public headless::SimAndMailTest {
@@ -176,7 +195,7 @@ TEST_F(Life, OneProgramFolderThroughTheEventsOfARealPc)
              std::filesystem::create_directories(home->file("AutoTrade/AccountLog/2028/0105.xml"));
              Publish("0105.xml", Signal("0105.xml", 0, -2));
          },
-         0, true, {{"EURJPY", -3}}, {"0105.xml", kDone}},
+         0, true, {{"EURJPY", -3}}, {"本日の口座スナップショット", kDone}},
         {"7. a bad line in InOut.csv", "2028-01-06",
          [&] {
              testsupport::WriteFileBytes(home->file("AutoTrade/AccountLog/InOut.csv"),
@@ -198,7 +217,30 @@ TEST_F(Life, OneProgramFolderThroughTheEventsOfARealPc)
         EXPECT_EQ(Executions() > executionsBefore, step.trades);
     }
 
-    // The refused signal was mailed as a notice; nothing climbed the retry ladder.
+    // The bad in/out line was moved aside and the history rebuilt up to the last run.
+    EXPECT_NE(testsupport::ReadFileBytes(home->file("AutoTrade/AccountLog/InOut_rejected.csv")).find("not a line"),
+              std::string::npos);
+    const std::string history = testsupport::ReadFileBytes(home->file("AutoTrade/AccountLog/BalanceWithInOut.csv"));
+    EXPECT_NE(history.find("2028/1/06"), std::string::npos) << history;
+
+    // 8. The wake option switched off in the window: the alarm is released at once.
+    WriteIniString(home->file("pellago.ini"), "Main", "CheckBox13", "1");
+    SetProgramFolder(home->path());
+    ResetProcessState();
+    {
+        TPellagoForm window{StartOptions()};
+        window.show();
+        ASSERT_TRUE(testsupport::WaitUntil([] { return AlarmTimers() == 1; }, 10000))
+            << "armed at start " << window.CheckBox13->isChecked() << window.isVisible() << "\n"
+            << log.Read();
+        windowinput::ClickTab(window.PageControl1, window.TabSheet1);
+        windowinput::ClickBox(window.CheckBox13);
+        EXPECT_FALSE(window.CheckBox13->isChecked());
+        EXPECT_EQ(AlarmTimers(), 0);
+        window.close();
+    }
+
+    // The refused signal was mailed as a notice.
     bool noticed = false;
     for (const auto& mail : smtp->Messages())
         noticed = noticed || Contains(ParseReceivedMail(mail.raw).subject, "シグナルに異常");
