@@ -46,17 +46,22 @@ void PauseForWatchdogExit()
     std::this_thread::sleep_for(std::chrono::milliseconds(700));
 }
 
+// A helper's signature names it and its SHA-256.
+bool SignedForHelper(const SignedComment& comment, const std::string& name, std::string& reason)
+{
+    if (comment.kind == "pellago-helper" && comment.name == name)
+        return true;
+    reason = SignedForOtherText(comment, name);
+    return false;
+}
+
 // The helper's signed SHA-256, from the signature beside its download.
 bool SignedHelperHash(const MinisignKey& key, const std::string& name, const std::string& url, std::string& hash)
 {
     SignedComment comment;
     std::string reason;
-    if (!FetchSignedComment(key, url, comment, reason)) {
+    if (!FetchSignedComment(key, url, comment, reason) || !SignedForHelper(comment, name, reason)) {
         ReportRefusedUpdate("[Bin] ", name, reason);
-        return false;
-    }
-    if (comment.kind != "pellago-helper" || comment.name != name) {
-        ReportRefusedUpdate("[Bin] ", name, "署名は " + comment.name + " のもので、" + name + " のものではありません");
         return false;
     }
     hash = comment.value;
@@ -75,13 +80,12 @@ bool DownloadSignedHelper(const std::string& name, const std::string& url, const
         AddLog("[Bin] 次回実行時に再ダウンロードします");
         return false;
     }
-    if (result == SignedDownload::Done &&
-        (comment.kind != "pellago-helper" || comment.name != name || comment.value != Sha256OfFile(temp))) {
-        fs::remove(temp);
-        reason = "署名のコメントがこのファイルのものではありません";
-    } else if (result == SignedDownload::Done) {
-        return true;
+    if (result == SignedDownload::Done && SignedForHelper(comment, name, reason)) {
+        if (comment.value == Sha256OfFile(temp))
+            return true;
+        reason = "署名の SHA-256 がファイルと一致しません";
     }
+    fs::remove(temp);
     ReportRefusedUpdate("[Bin] ", name, reason);
     return false;
 }

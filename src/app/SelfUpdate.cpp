@@ -99,8 +99,7 @@ bool SignedForVersion(const SignedComment& comment, const std::string& versionTe
     if (comment.kind == "pellago" && comment.name == "Pellago.bin" && TryParseDecimal(versionText, announced) &&
         TryParseDecimal(comment.value, signedVersion) && signedVersion == announced)
         return true;
-    reason = "署名は「" + comment.kind + " " + comment.value + " " + comment.name + "」のもので、公開中の ver. " +
-             versionText + " のプログラムファイルではありません";
+    reason = SignedForOtherText(comment, "公開中の ver. " + versionText + " のプログラムファイル");
     return false;
 }
 

@@ -32,6 +32,12 @@ bool FetchSignature(const std::string& url, std::string& signature, std::string&
 
 } // namespace
 
+std::string SignedForOtherText(const SignedComment& comment, const std::string& expected)
+{
+    return "署名は「" + comment.kind + " " + comment.value + " " + comment.name + "」のもので、" + expected +
+           " のものではありません";
+}
+
 bool ParseSignedComment(const std::string& text, SignedComment& comment)
 {
     const auto parts = SplitTrimmed(text, " ");

@@ -15,6 +15,9 @@ struct SignedComment {
     std::string name;  // the file's name ("Pellago.bin", "replace.exe")
 };
 
+// "署名は「<comment>」のもので、<expected> のものではありません"
+std::string SignedForOtherText(const SignedComment& comment, const std::string& expected);
+
 // Splits a trusted comment; false when it has not the three parts.
 bool ParseSignedComment(const std::string& text, SignedComment& comment);
 

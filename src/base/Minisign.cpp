@@ -1,9 +1,10 @@
 #include "base/Minisign.h"
 
+#include "base/AkUnit.h"
+
 #include <sodium.h>
 
 #include <algorithm>
-#include <fstream>
 #include <sstream>
 #include <vector>
 
@@ -72,16 +73,6 @@ std::optional<SignatureFile> ParseSignatureFile(const std::string& text)
 bool Verify(const MinisignKey& key, const Bytes& signature, const unsigned char* data, std::size_t size)
 {
     return crypto_sign_verify_detached(signature.data(), data, size, key.key.data()) == 0;
-}
-
-std::optional<std::string> ReadWhole(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
 }
 
 SignatureCheck Failure(const std::string& error)
@@ -158,21 +149,21 @@ SignatureCheck CheckFileSignature(const MinisignKey& key, const std::string& sig
     SignatureCheck check = CheckGlobal(key, file);
     if (!check.ok)
         return check;
-    const auto content = ReadWhole(path);
-    if (!content)
+    std::string content;
+    if (!ReadFileBytes(path, content))
         return Failure("ファイルを読めません");
-    if (!ContentMatches(key, *file, *content))
+    if (!ContentMatches(key, *file, content))
         return Failure("ファイルの内容が署名と一致しません (署名後に変更されています)");
     return check;
 }
 
 std::string Sha256OfFile(const std::string& path)
 {
-    const auto content = ReadWhole(path);
-    if (!content || !SodiumReady())
+    std::string content;
+    if (!ReadFileBytes(path, content) || !SodiumReady())
         return {};
     unsigned char hash[crypto_hash_sha256_BYTES];
-    crypto_hash_sha256(hash, reinterpret_cast<const unsigned char*>(content->data()), content->size());
+    crypto_hash_sha256(hash, reinterpret_cast<const unsigned char*>(content.data()), content.size());
     char hex[sizeof hash * 2 + 1];
     sodium_bin2hex(hex, sizeof hex, hash, sizeof hash);
     return hex;

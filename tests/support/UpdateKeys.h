@@ -1,11 +1,12 @@
 #pragma once
-// A minisign key pair made with the minisign tool for this test process (no
-// secret is ever committed), trusted by the program under test through
-// PELLAGO_TEST_UPDATE_KEY and used by pellago-sim through
+// Minisign key pairs made with the minisign tool at test time (no secret is
+// ever committed). The process's test key is trusted by the program under
+// test through PELLAGO_TEST_UPDATE_KEY and used by pellago-sim through
 // PELLAGO_SIM_UPDATE_KEY. Qt-free, for the unit tests too.
 
 #include "support/ScratchFiles.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 
@@ -15,7 +16,6 @@ struct TestKeyPair {
     std::string publicKeyLine; // the base64 line
     std::string secretKeyPath;
     std::string keyId; // the id minisign names in the public key's comment, 16 digits
-
 };
 
 inline std::string ShellWord(const std::string& text)
@@ -26,33 +26,41 @@ inline std::string ShellWord(const std::string& text)
     return quoted + "'";
 }
 
+// minisign -G -W into `folder` (update.pub, update.key).
+inline TestKeyPair MakeKeyPair(const std::string& folder)
+{
+    TestKeyPair made{"", folder + "update.key", ""};
+    const std::string publicPath = folder + "update.pub";
+    const std::string command = "minisign -G -W -p " + ShellWord(publicPath) + " -s " +
+                                ShellWord(made.secretKeyPath) + " >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0)
+        return made;
+    const std::string text = ReadFileBytes(publicPath);
+    const std::size_t line = text.find('\n');
+    const std::size_t id = text.rfind(' ', line) + 1;
+    made.publicKeyLine = text.substr(line + 1, text.find('\n', line + 1) - line - 1);
+    made.keyId = std::string(16 - std::min<std::size_t>(16, line - id), '0') + text.substr(id, line - id);
+    return made;
+}
+
 // Made once; PELLAGO_TEST_UPDATE_KEY is set for this process and its children.
 inline const TestKeyPair& TestUpdateKey()
 {
     static ScratchDir folder;
     static const TestKeyPair pair = [] {
-        TestKeyPair made{"", folder.file("update.key")};
-        const std::string publicPath = folder.file("update.pub");
-        const std::string command = "minisign -G -W -p " + ShellWord(publicPath) + " -s " +
-                                    ShellWord(made.secretKeyPath) + " >/dev/null 2>&1";
-        if (std::system(command.c_str()) == 0) {
-            std::string text = ReadFileBytes(publicPath);
-            const std::size_t line = text.find('\n');
-            made.publicKeyLine = text.substr(line + 1, text.find('\n', line + 1) - line - 1);
-            made.keyId = text.substr(text.rfind(' ', line) + 1, line - text.rfind(' ', line) - 1);
-            made.keyId.insert(0, made.keyId.size() < 16 ? 16 - made.keyId.size() : 0, '0'); // printed unpadded
-        }
+        TestKeyPair made = MakeKeyPair(folder.path());
         setenv("PELLAGO_TEST_UPDATE_KEY", made.publicKeyLine.c_str(), 1);
         return made;
     }();
     return pair;
 }
 
-// Signs `file` into `file`.minisig with the test key; legacy: the "Ed" form.
-inline bool SignWithTestKey(const std::string& file, const std::string& trustedComment, bool legacy = false)
+// Signs `file` into `file`.minisig; legacy: the "Ed" form.
+inline bool SignWithKey(const TestKeyPair& pair, const std::string& file, const std::string& trustedComment,
+                        bool legacy = false)
 {
     const std::string command = "minisign -S " + std::string(legacy ? "-l " : "") + "-s " +
-                                ShellWord(TestUpdateKey().secretKeyPath) + " -m " + ShellWord(file) + " -t " +
+                                ShellWord(pair.secretKeyPath) + " -m " + ShellWord(file) + " -t " +
                                 ShellWord(trustedComment) + " </dev/null >/dev/null 2>&1";
     return std::system(command.c_str()) == 0;
 }
