@@ -8,8 +8,10 @@
 
 std::optional<MinisignKey> TrustedUpdateKey()
 {
+    // A build given a key never takes another from the environment.
     const char* test = std::getenv("PELLAGO_TEST_UPDATE_KEY");
-    const std::string text = test && *test ? test : PELLAGO_UPDATE_PUBLIC_KEY;
+    const std::string built = PELLAGO_UPDATE_PUBLIC_KEY;
+    const std::string text = built.empty() && test ? test : built;
     if (text.empty())
         return std::nullopt;
     return ParseMinisignKey(text);

@@ -1,7 +1,7 @@
 #pragma once
 // The key whose signatures self-update accepts: fixed when the program is
-// built (PELLAGO_UPDATE_PUBLIC_KEY), or in tests the public key in
-// PELLAGO_TEST_UPDATE_KEY, as the other test switches do.
+// built (PELLAGO_UPDATE_PUBLIC_KEY). Only a build without one takes the
+// tests' key from PELLAGO_TEST_UPDATE_KEY, as the other test switches do.
 
 #include "base/Minisign.h"
 
