@@ -220,6 +220,25 @@ void ServiceData::SetFault(const std::string& path, std::optional<ServiceFault> 
         faults_.erase(path);
 }
 
+void ServiceData::SetSigning(const std::string& path, FileSigning signing)
+{
+    std::lock_guard lock(mutex_);
+    signings_[path] = std::move(signing);
+}
+
+FileSigning ServiceData::SigningOf(const std::string& path) const
+{
+    std::lock_guard lock(mutex_);
+    auto it = signings_.find(path);
+    return it == signings_.end() ? FileSigning() : it->second;
+}
+
+std::string ServiceData::Version() const
+{
+    std::lock_guard lock(mutex_);
+    return version_;
+}
+
 std::string ServiceData::DemoSignal() const
 {
     std::lock_guard lock(mutex_);

@@ -5,6 +5,8 @@
 // sizes), the files it lists, and the posts its forms received. Filled from
 // a folder or through the control API; safe to use from the server threads.
 
+#include "UpdateSigning.h"
+
 #include <map>
 #include <mutex>
 #include <optional>
@@ -45,12 +47,15 @@ public:
     void SetFile(const std::string& path, std::string bytes);
     void RemoveFile(const std::string& path);
     void SetFault(const std::string& path, std::optional<ServiceFault> fault);
+    void SetSigning(const std::string& path, FileSigning signing);
 
     std::string DemoSignal() const;
     std::optional<std::string> Signal(const std::string& name) const;
     std::optional<std::string> SignalNameOf(const std::string& id, const std::string& password) const;
     std::optional<std::string> File(const std::string& path) const;
     std::optional<ServiceFault> FaultFor(const std::string& path) const;
+    FileSigning SigningOf(const std::string& path) const;
+    std::string Version() const;
     // The template with Bin and Pellago for a host reached as `baseUrl`.
     std::string AccountTemplate(const std::string& baseUrl) const;
 
@@ -67,6 +72,7 @@ private:
     std::string version_;
     std::map<std::string, std::string> files_;
     std::map<std::string, ServiceFault> faults_;
+    std::map<std::string, FileSigning> signings_;
     std::vector<FormPost> posts_;
 };
 

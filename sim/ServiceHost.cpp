@@ -49,6 +49,26 @@ void SendNotFound(httplib::Response& res)
     res.set_content("<html><body>Not Found</body></html>", "text/html");
 }
 
+const std::string kSignatureSuffix = ".minisig";
+
+// A published file, or the signature beside it (path + ".minisig").
+void ServeFile(const std::string& path, httplib::Response& res)
+{
+    const bool signature = path.size() > kSignatureSuffix.size() &&
+                           path.compare(path.size() - kSignatureSuffix.size(), std::string::npos, kSignatureSuffix) == 0;
+    const std::string file = signature ? path.substr(0, path.size() - kSignatureSuffix.size()) : path;
+    auto bytes = ServiceHostData().File(file);
+    if (!bytes)
+        return SendNotFound(res);
+    const FileSigning signing = ServiceHostData().SigningOf(file);
+    auto body = signature ? SignatureFor(file, *bytes, signing, ServiceHostData().Version())
+                          : std::optional<std::string>(ServedBytes(*bytes, signing));
+    if (!body)
+        return SendNotFound(res);
+    SetNoStore(res);
+    res.set_content(*body, "application/octet-stream");
+}
+
 std::string FormPage(const std::string& action, const std::vector<std::string>& fields)
 {
     std::string page = "<html><head><meta charset=\"utf-8\"><title>Pellago</title></head><body>"
@@ -114,11 +134,7 @@ void RegisterPublicRoutes(httplib::Server& server)
     server.Get(R"(/files/(.+))", [](const httplib::Request& req, httplib::Response& res) {
         if (AnsweredByFault(req, res))
             return;
-        auto bytes = ServiceHostData().File(req.matches[1]);
-        if (!bytes)
-            return SendNotFound(res);
-        SetNoStore(res);
-        res.set_content(*bytes, "application/octet-stream");
+        ServeFile(req.matches[1], res);
     });
     RegisterForm(server, "/contact2.php", {"email", "message"});
     RegisterForm(server, "/send/mail/contact.php", {"sender", "email", "msubject", "message"});
@@ -204,6 +220,14 @@ void RegisterControlRoutes(httplib::Server& server)
     }));
     server.Delete(prefix + "faults(/.*)", Guarded([](const auto& req, auto& res) {
         ServiceHostData().SetFault(req.matches[1], std::nullopt);
+        Done(res);
+    }));
+    server.Post(prefix + "signing", Guarded([](const auto& req, auto& res) {
+        Json body = JsonBody(req);
+        FileSigning signing;
+        signing.mode = StringField(body, "mode", "signed");
+        signing.version = StringField(body, "version");
+        ServiceHostData().SetSigning(StringField(body, "path"), signing);
         Done(res);
     }));
     server.Post(prefix + "load", Guarded([](const auto& req, auto& res) {

@@ -4,6 +4,8 @@
 #include "app/ProcessLaunch.h"
 #include "app/ProcessState.h"
 #include "app/SignalFiles.h"
+#include "app/SignedDownload.h"
+#include "app/UpdateKey.h"
 #include "base/AkUnit.h"
 #include "base/Log.h"
 #include "documents/DocumentNodes.h"
@@ -43,6 +45,50 @@ void PauseForWatchdogExit()
     std::this_thread::sleep_for(std::chrono::milliseconds(700));
 }
 
+// A helper's signature names it and its SHA-256.
+bool SignedForHelper(const SignedComment& comment, const std::string& name, std::string& reason)
+{
+    if (comment.kind == "pellago-helper" && comment.name == name)
+        return true;
+    reason = SignedForOtherText(comment, name);
+    return false;
+}
+
+// The helper's signed SHA-256, from the signature beside its download.
+bool SignedHelperHash(const MinisignKey& key, const std::string& name, const std::string& url, std::string& hash)
+{
+    SignedComment comment;
+    std::string reason;
+    if (!FetchSignedComment(key, url, comment, reason) || !SignedForHelper(comment, name, reason)) {
+        ReportRefusedUpdate("[Bin] ", name, reason);
+        return false;
+    }
+    hash = comment.value;
+    return true;
+}
+
+// The downloaded helper is the signed one, else it is gone.
+bool DownloadSignedHelper(const std::string& name, const std::string& url, const std::string& temp)
+{
+    const auto key = TrustedUpdateKey();
+    SignedComment comment;
+    std::string reason;
+    const SignedDownload result = key ? DownloadSigned(*key, url, temp, comment, reason) : SignedDownload::Failed;
+    if (result == SignedDownload::Failed) {
+        AddLog("[Bin] " + name + " のダウンロードに失敗");
+        AddLog("[Bin] 次回実行時に再ダウンロードします");
+        return false;
+    }
+    if (result == SignedDownload::Done && SignedForHelper(comment, name, reason)) {
+        if (comment.value == Sha256OfFile(temp))
+            return true;
+        reason = "署名の SHA-256 がファイルと一致しません";
+    }
+    fs::remove(temp);
+    ReportRefusedUpdate("[Bin] ", name, reason);
+    return false;
+}
+
 } // namespace
 
 const std::vector<std::string>& HelperProgramNames()
@@ -79,6 +125,11 @@ std::string ProgramFileFromService(const std::string& relative)
 
 void UpdateHelperFiles(pugi::xml_node bin)
 {
+    const auto key = TrustedUpdateKey();
+    if (!key) {
+        AddLog("[Bin] このPellagoには更新用の署名鍵が組み込まれていないため、補助プログラムの更新は行いません");
+        return;
+    }
     const bool watchdogWasRunning = WatchdogProcess != 0;
     for (pugi::xml_node entry : ChildElements(bin)) {
         const std::string relative = NodeText(entry.child("Path"));
@@ -89,19 +140,17 @@ void UpdateHelperFiles(pugi::xml_node bin)
         }
         const std::string name = fs::path(path).filename().string();
         const std::string url = Trim(NodeText(entry.child("URL")));
+        std::string hash;
+        if (!SignedHelperHash(*key, name, url, hash))
+            continue;
         if (!fs::exists(path)) {
             AddLog("[Bin] " + name + " がローカルに存在しないためダウンロードします");
-            DownloadHelperFile(name, url, path, watchdogWasRunning);
-            continue;
-        }
-        long long size = 0;
-        if (!TryParseInteger(NodeText(entry.child("Size")), size))
-            return; // an unusable list ends the walk
-        if (size >= 0 && size == FileSizeOf(path)) {
+        } else if (Sha256OfFile(path) == hash) {
             AddLog("[Bin] お使いの " + name + " は最新のファイルです");
             continue;
+        } else {
+            AddLog("[Bin] 新しい" + name + " が公開されているため更新します");
         }
-        AddLog("[Bin] 新しい" + name + " が公開されているため更新します");
         DownloadHelperFile(name, url, path, watchdogWasRunning);
     }
 }
@@ -111,11 +160,8 @@ void DownloadHelperFile(const std::string& name, const std::string& url, const s
 {
     const std::string temp = fs::path(path).replace_extension(".bin").string();
     AddLog("[Bin] " + name + " をダウンロードします");
-    if (!DownloadToFile(url, temp)) {
-        AddLog("[Bin] " + name + " のダウンロードに失敗");
-        AddLog("[Bin] 次回実行時に再ダウンロードします");
+    if (!DownloadSignedHelper(name, url, temp))
         return;
-    }
     AddLog("[Bin] " + name + " のダウンロードに成功");
     const bool pauseWatchdog = EqualsNoCase(name, "PellagoChecker.exe") && watchdogWasRunning;
     if (pauseWatchdog) {

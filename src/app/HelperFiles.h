@@ -16,11 +16,14 @@ const std::vector<std::string>& HelperProgramNames();
 // executable), with its run bit.
 void InstallHelperPrograms(const std::string& fromFolder);
 
-// Walks the template's Bin element: a missing file or one whose size differs
-// from Size is downloaded; an unusable entry ends the walk silently.
+// Walks the template's Bin element: each entry's signature (URL + ".minisig")
+// names the helper's SHA-256; a missing file or one whose hash differs is
+// downloaded. Size is not used: a damaged helper of the right size is
+// repaired too. A path outside the program folder ends the walk.
 void UpdateHelperFiles(pugi::xml_node bin);
 
-// Downloads into path with the extension ".bin", then copies it over path.
+// Downloads into path with the extension ".bin", then, when the trusted key
+// signed it, copies it over path (else the ".bin" is deleted).
 // `watchdogWasRunning`: the walk found PellagoChecker running, which must be
 // stopped while its own file is replaced and started again afterwards.
 void DownloadHelperFile(const std::string& name, const std::string& url, const std::string& path,

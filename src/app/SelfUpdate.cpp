@@ -1,10 +1,13 @@
 #include "app/SelfUpdate.h"
 
-#include "app/Download.h"
+#include "app/HelperFiles.h"
 #include "app/IniFile.h"
 #include "app/NoticeMail.h"
 #include "app/ProcessLaunch.h"
+#include "app/SignedDownload.h"
 #include "app/TemplateFetch.h"
+#include "app/UpdateKey.h"
+#include "app/UpdateMarkers.h"
 #include "base/AkUnit.h"
 #include "base/Log.h"
 #include "documents/AccountDocument.h"
@@ -12,6 +15,8 @@
 #include "documents/XmlFile.h"
 
 #include <filesystem>
+#include <fstream>
+#include <unistd.h>
 
 namespace {
 
@@ -72,17 +77,84 @@ void AnnounceInstall(const ServiceSettings& settings, const std::string& v)
                         "数分経っても次のメールが来ない場合、本体が正常に起動しているかご確認ください");
 }
 
+double IniDecimal(const char* key)
+{
+    double value = 0;
+    if (auto text = ReadIniString(SettingsIniPath(), kSection, key); !text || !TryParseDecimal(Trim(*text), value))
+        return 0;
+    return value;
+}
+
+void LogNoUpdateKey()
+{
+    AddLog("[AutoUpdate] このPellagoには更新用の署名鍵が組み込まれていないため、アップデートは行いません");
+}
+
+// The signature must name this very version, so an older signed file served
+// as the newer one is refused.
+bool SignedForVersion(const SignedComment& comment, const std::string& versionText, std::string& reason)
+{
+    double announced = 0;
+    double signedVersion = 0;
+    if (comment.kind == "pellago" && comment.name == "Pellago.bin" && TryParseDecimal(versionText, announced) &&
+        TryParseDecimal(comment.value, signedVersion) && signedVersion == announced)
+        return true;
+    reason = SignedForOtherText(comment, "公開中の ver. " + versionText + " のプログラムファイル");
+    return false;
+}
+
+// Bin/Pellago.bin, kept only when it is the signed program of this version.
+SignedDownload DownloadSignedProgram(const std::string& url, const std::string& versionText,
+                                     const std::string& newFile)
+{
+    const auto key = TrustedUpdateKey();
+    if (!key) {
+        LogNoUpdateKey();
+        return SignedDownload::Refused;
+    }
+    SignedComment comment;
+    std::string reason;
+    SignedDownload result = DownloadSigned(*key, url, newFile, comment, reason);
+    if (result == SignedDownload::Failed) {
+        AddLog("[AutoUpdate] 最新version " + versionText + " のダウンロードに失敗");
+    } else if (result == SignedDownload::Done && !SignedForVersion(comment, versionText, reason)) {
+        std::filesystem::remove(newFile);
+        result = SignedDownload::Refused;
+    }
+    if (result == SignedDownload::Refused)
+        ReportRefusedUpdate("[AutoUpdate] ", "ver. " + versionText + " のプログラムファイル", reason);
+    return result;
+}
+
+// replace.exe put the old program back: log it, and keep that version from
+// being offered again until a newer one is announced. The version, or "".
+std::string TakeRollback()
+{
+    const std::string marker = ProgramPath(std::string("Bin/") + kRolledBackFile);
+    if (!std::filesystem::exists(marker))
+        return {};
+    std::filesystem::remove(marker);
+    const std::string failed = FormatDecimal(IniDecimal("PendingVersion"));
+    WriteIniString(SettingsIniPath(), kSection, "FailedVersion", failed);
+    AddLog("[AutoUpdate] 新しいver. " + failed + " が起動しなかったため、replace.exe が元のプログラムに戻しました");
+    return failed;
+}
+
 } // namespace
 
 bool DownloadAndHandOver(const std::string& url, const std::string& versionText, const std::string& mode,
                          const std::string& stopLine)
 {
     const std::string newFile = ProgramPath("Bin/Pellago.bin");
-    if (!DownloadToFile(url, newFile)) {
-        AddLog("[AutoUpdate] 最新version " + versionText + " のダウンロードに失敗");
+    const SignedDownload download = DownloadSignedProgram(url, versionText, newFile);
+    if (download != SignedDownload::Done) {
+        // A refusal was reported already; the next start has no outcome to report.
+        if (download == SignedDownload::Refused)
+            WriteIniString(SettingsIniPath(), kSection, "CheckVersion", "0");
         AddLog(stopLine);
         return false;
     }
+    WriteIniString(SettingsIniPath(), kSection, "PendingVersion", versionText);
     AddLog("[AutoUpdate] 最新version " + versionText + " のダウンロードに成功。再起動します");
     // The watchdog must not revive the old program meanwhile.
     if (WatchdogProcess) {
@@ -128,11 +200,19 @@ bool CheckForUpdate(const ServiceSettings& settings, bool automatic, bool manual
         AddLog("[AutoUpdate] お使いのPellago ver. " + FormatDecimal(ProgramVersion) + " は最新のversionです");
         return false;
     }
+    if (v <= IniDecimal("FailedVersion")) {
+        AddLog("[AutoUpdate] ver. " + vText + " は以前のアップデートで起動できなかったため、アップデートしません");
+        return false;
+    }
     AddLog("[AutoUpdate] お使いのPellagoより新しい" + vText + " が公開されています");
     if (settings.updateMode == 1 && !manual)
         AnnounceNewerVersion(settings, vText);
     if (!(settings.updateMode == 0 || manual))
         return false;
+    if (!TrustedUpdateKey()) {
+        LogNoUpdateKey();
+        return false;
+    }
     AnnounceInstall(settings, vText);
     MarkUpdatePending();
     return DownloadAndHandOver(record.url, vText, AutoMode ? "auto" : "",
@@ -153,8 +233,12 @@ void StartReplace(const std::string& replaceProgram, const std::string& handle, 
         AddLog("[ReplaceExe] " + newFile + " が見つかりません");
         return;
     }
-    LaunchProcess(QuoteArg(replaceProgram) + " " + QuoteArg(handle) + " " + QuoteArg(newFile) + " " +
-                  QuoteArg(executable) + " " + QuoteArg(mode));
+    // The options follow, so the program comes back as the same kind of program.
+    std::string command = QuoteArg(replaceProgram) + " " + QuoteArg(handle) + " " + QuoteArg(newFile) + " " +
+                          QuoteArg(executable) + " " + QuoteArg(mode);
+    for (const auto& option : RestartOptions())
+        command += " " + QuoteArg(option);
+    LaunchProcess(command);
 }
 
 int ReplaceWaitInterval() { return gReplaceWaitInterval; }
@@ -166,6 +250,9 @@ void OnReplaceWaitTimeout()
            "次回シグナル受信時にまたリトライし、今回は通常の処理に戻ります");
     Replacing = false;
     VersionChecked = true;
+    // The hand-over stopped the watchdog; an unattended program needs it back.
+    if (AutoMode && !WatchdogProcess)
+        WatchdogToggle();
 }
 
 void StartupVersionCheck(const ServiceSettings& settings)
@@ -187,26 +274,36 @@ bool CompleteStartupVersionCheck(const ServiceSettings& settings)
     return VersionChecked;
 }
 
+void ShowProgramIsUp()
+{
+    std::ofstream(ProgramPath(std::string("Bin/") + kProgramUpFile), std::ios::trunc) << getpid() << "\n";
+}
+
 bool ReportUpdateOutcome(bool mailReports, double runningVersion)
 {
+    const std::string rolledBack = TakeRollback();
     const std::string ini = SettingsIniPath();
     auto pending = ReadIniString(ini, kSection, "CheckVersion");
     if (!pending || !(Trim(*pending) == "1" || EqualsNoCase(Trim(*pending), "true")))
         return false;
     WriteIniString(ini, kSection, "CheckVersion", "0");
-    double before = 0;
-    if (auto text = ReadIniString(ini, kSection, "BeforeVersion"); !text || !TryParseDecimal(*text, before))
-        before = 0;
+    const double before = IniDecimal("BeforeVersion");
     const std::string beforeText = FormatDecimal(before);
     const std::string nowText = FormatDecimal(runningVersion);
     if (runningVersion > before)
         QueueOrLog(mailReports, "ver. " + nowText + "へのアップデートに成功",
                    "Pellagoは、正常にver. " + beforeText + " から ver." + nowText + "にアップデートしました\r\n" +
                        "引き続き、通常の処理を続行します");
-    else
+    else if (rolledBack.empty())
         QueueOrLog(mailReports, "アップデートに失敗",
                    "Pellagoはアップデートに失敗し、現在 ver." + beforeText + "のままです\r\n" +
                        "アップデート処理は、改めて次回シグナル受信時に試み\r\n" + "今回は、通常の処理に戻ります");
+    else
+        QueueOrLog(mailReports, "アップデートに失敗",
+                   "Pellagoは新しいver. " + rolledBack + " を起動できなかったため、ver." + beforeText +
+                       "に戻しました\r\n" + "ver. " + rolledBack +
+                       " へのアップデートは、より新しいversionが公開されるまで行いません\r\n" +
+                       "今回は、通常の処理に戻ります");
     VersionChecked = true;
     AddLog("今回はアップデート直後のため、起動時versionチェックをスルーします");
     return true;

@@ -12,7 +12,8 @@
 // (manual). True when the hand-over to replace.exe has started.
 bool CheckForUpdate(const ServiceSettings& settings, bool automatic, bool manual);
 
-// Downloads the program file from url into Bin/Pellago.bin and hands it to
+// Downloads the program file from url into Bin/Pellago.bin, keeps it only
+// when the trusted key signed it as version `versionText`, and hands it to
 // replace.exe (watchdog stopped, window out of the tray, Replacing set,
 // ReplaceWaitTimer armed). On failure logs the failure line and `stopLine`.
 bool DownloadAndHandOver(const std::string& url, const std::string& versionText, const std::string& mode,
@@ -22,14 +23,16 @@ bool DownloadAndHandOver(const std::string& url, const std::string& versionText,
 void MarkUpdatePending();
 
 // Starts replace.exe with the window handle (our process id), the new file,
-// the executable and the mode; logs when the new file is missing.
+// the executable, the mode and this start's options (--home, --headless);
+// logs when the new file is missing.
 void StartReplace(const std::string& replaceProgram, const std::string& handle, const std::string& newFile,
                   const std::string& executable, const std::string& mode);
 
 // The time ReplaceWaitTimer gives replace.exe (60000 ms; tests shorten it).
 int ReplaceWaitInterval();
 void SetReplaceWaitInterval(int milliseconds);
-// ReplaceWaitTimer fired: the program is still alive, so the replacement failed.
+// ReplaceWaitTimer fired: the program is still alive, so the replacement
+// failed; the cycle resumes, and in automatic mode the watchdog runs again.
 void OnReplaceWaitTimeout();
 
 // FastUpdateTimer's first tick.
@@ -38,7 +41,12 @@ void StartupVersionCheck(const ServiceSettings& settings);
 // (fetched first when missing). True when VersionChecked is set now.
 bool CompleteStartupVersionCheck(const ServiceSettings& settings);
 
-// Start-up after a hand-over (CheckVersion = 1): reports success or failure
+// Tells a waiting replace.exe that this program has started: Bin/update-started
+// holds our process id.
+void ShowProgramIsUp();
+
+// Start-up after a hand-over (CheckVersion = 1): logs a rollback by
+// replace.exe (that version is then skipped until a newer one), reports success or failure
 // by notice mail (mail reports on) or in the log, writes CheckVersion = 0 and
 // sets VersionChecked. False when no update was pending.
 bool ReportUpdateOutcome(bool mailReports, double runningVersion = ProgramVersion);

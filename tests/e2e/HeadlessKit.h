@@ -132,6 +132,10 @@ public:
 
     void SetEnvironment(const QString& name, const QString& value) { environment_[name] = value; }
 
+    // Start `executable` instead of the build's program (a copy inside the
+    // folder, which self-update may replace).
+    void UseProgram(const std::string& executable) { program_ = executable; }
+
     // The program started on one tick of automatic mode, or (once false) on
     // automatic mode until it is ended.
     std::unique_ptr<QProcess> Start(bool once = true) const
@@ -146,7 +150,7 @@ public:
         QStringList arguments{"--home", QString::fromStdString(path()), "--headless"};
         if (once)
             arguments << "--once";
-        program->start(QString::fromStdString(testsupport::BinDir() + "pellago"), arguments << "auto");
+        program->start(QString::fromStdString(program_), arguments << "auto");
         return program;
     }
 
@@ -209,6 +213,7 @@ private:
     std::map<std::string, std::string> settings_{{"CheckBox10", "1"}};
     long long offset_;
     std::map<QString, QString> environment_;
+    std::string program_ = testsupport::BinDir() + "pellago";
 };
 
 // What the long end-to-end tests start from: pellago-sim with still prices

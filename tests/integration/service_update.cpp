@@ -87,6 +87,7 @@ TEST(ServiceProbe, PlaysTheProgramWhenStartedAsIt)
     if (std::string(role) == "report") {
         SetProgramFolder(folder);
         SetExecutablePath(self);
+        ShowProgramIsUp(); // else replace.exe would roll it back
         ReportUpdateOutcome(false, 1.03); // the newer build reports
     }
     if (std::string(role) != "stay")

@@ -197,7 +197,7 @@ TEST_F(ServiceWeb, TemplateFetchKeepsHelpersCurrentAndRefusesBadTemplates)
     EXPECT_TRUE(LoggedLine("取得に成功しました"));
     EXPECT_NE(folder.Read("Setting/Account.xml").find("Breakout"), std::string::npos);
 
-    // Same size: kept. Another size: replaced.
+    // The signed hash decides: the same content is kept, another is fetched.
     ActivityMemo().clear();
     ASSERT_TRUE(FetchAccountTemplate());
     EXPECT_TRUE(LoggedLine("[Bin] お使いの ReExe.exe は最新のファイルです"));

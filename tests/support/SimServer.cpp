@@ -1,6 +1,7 @@
 #include "support/SimServer.h"
 
 #include "support/TestSupport.h"
+#include "support/UpdateKeys.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -40,6 +41,9 @@ SimServer::SimServer(const std::string& stateFile) : process_(std::make_unique<Q
     if (!stateFile.empty())
         args << "--state" << QString::fromStdString(stateFile);
     process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("PELLAGO_SIM_UPDATE_KEY", QString::fromStdString(TestUpdateKey().secretKeyPath));
+    process_->setProcessEnvironment(environment);
     // A test that crashes must not leave its simulator holding ctest's output.
     process_->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
     process_->start(QString::fromStdString(BinDir() + "pellago-sim"), args);

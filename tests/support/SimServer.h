@@ -1,7 +1,9 @@
 #pragma once
 // A pellago-sim child process for tests: started from BinDir() on a free
 // loopback port, ended with the object. Its control API is reached with
-// plain HTTP calls that return the answer's status and body.
+// plain HTTP calls that return the answer's status and body. It signs the
+// files it publishes with the test update key (support/UpdateKeys.h), which
+// this process and the programs it starts then trust.
 
 #include <QProcess>
 

@@ -44,7 +44,7 @@ std::string UsageText()
            "  --once          最初の自動売買が終わったら終了します (成功なら終了コード 0)\n"
            "  --accept-terms  ソフトウェア使用許諾を表示し、端末で同意を確認します\n"
            "  --help          この説明を表示します\n"
-           "  --version       バージョンを表示します\n";
+           "  --version       バージョンと、アップデートに信頼する署名鍵を表示します\n";
 }
 
 bool IsAutoArgument(const std::string& argument) { return EqualsNoCase(argument, "auto"); }

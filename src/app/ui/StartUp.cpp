@@ -119,6 +119,7 @@ void TPellagoForm::ReportPreviousRun()
     const long long failures =
         SettingsFile().readInteger(QStringLiteral("AutoTrade"), QStringLiteral("URetryCount"), 0);
     AutoRetryCount = static_cast<int>(std::clamp<long long>(failures, 0, INT_MAX));
+    ShowProgramIsUp();
     ReportUpdateOutcome(CheckBox1->isChecked());
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/ProcessState.h"
 #include "app/Terms.h"
+#include "app/UpdateKey.h"
 #include "base/AkUnit.h"
 #include "base/PrivateFiles.h"
 #include "app/ui/CommandLine.h"
@@ -97,7 +98,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (options.version) {
-        std::printf("Pellago ver. %s\n", FormatDecimal(ProgramVersion).c_str());
+        std::printf("Pellago ver. %s\n%s\n", FormatDecimal(ProgramVersion).c_str(), TrustedUpdateKeyLine().c_str());
         return 0;
     }
     if (options.acceptTerms) {

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <algorithm>
 #include <fstream>
 #include <thread>
 #include <unistd.h>
@@ -58,6 +59,7 @@ bool ParseReplaceRequest(int argc, char** argv, ReplaceRequest& request)
     request.newFile = argv[2];
     request.executable = argv[3];
     request.mode = argc > 4 ? argv[4] : "";
+    request.options.assign(argv + std::min(argc, 5), argv + argc);
     return !request.newFile.empty() && !request.executable.empty();
 }
 
@@ -92,16 +94,14 @@ bool NewFileUsable(const ReplaceRequest& request, const HelperLog& log)
     return false;
 }
 
-bool SwapExecutable(const ReplaceRequest& request, const HelperLog& log)
+namespace {
+
+// Puts `from` in place of the executable atomically, with the run bit.
+bool PutInPlace(const std::string& from, const ReplaceRequest& request, const HelperLog& log)
 {
     std::error_code ec;
-    const std::string backup = request.executable + ".bak";
-    if (fs::exists(request.executable, ec) && !CopyFlushed(request.executable, backup)) {
-        log.Line("cannot keep the backup " + backup);
-        return false;
-    }
     const std::string staged = request.executable + ".new";
-    bool ok = CopyFlushed(request.newFile, staged);
+    bool ok = CopyFlushed(from, staged);
     if (ok) {
         fs::permissions(staged, fs::perms::owner_all, ec);
         ok = !ec;
@@ -112,20 +112,62 @@ bool SwapExecutable(const ReplaceRequest& request, const HelperLog& log)
     }
     if (!ok) {
         fs::remove(staged, ec);
-        log.Line("cannot put " + request.newFile + " in place of " + request.executable);
+        log.Line("cannot put " + from + " in place of " + request.executable);
+    }
+    return ok;
+}
+
+} // namespace
+
+bool SwapExecutable(const ReplaceRequest& request, const HelperLog& log)
+{
+    std::error_code ec;
+    const std::string backup = request.executable + ".bak";
+    if (fs::exists(request.executable, ec) && !CopyFlushed(request.executable, backup)) {
+        log.Line("cannot keep the backup " + backup);
         return false;
     }
+    if (!PutInPlace(request.newFile, request, log))
+        return false;
     log.Line("replaced " + request.executable + " (backup " + backup + ")");
     return true;
 }
 
-bool StartProgram(const ReplaceRequest& request, const HelperLog& log)
+pid_t StartProgram(const ReplaceRequest& request, const HelperLog& log)
 {
     std::vector<std::string> arguments{request.executable};
     if (!request.mode.empty())
         arguments.push_back(request.mode);
+    arguments.insert(arguments.end(), request.options.begin(), request.options.end());
     pid_t pid = LaunchArguments(arguments);
-    log.Line(pid ? "started " + request.executable + " " + request.mode + " as " + std::to_string(pid)
+    log.Line(pid ? "started " + JoinCommandLine(arguments) + " as " + std::to_string(pid)
                  : "cannot start " + request.executable);
-    return pid != 0;
+    return pid;
+}
+
+bool WaitUntilUp(pid_t pid, const std::string& upFile, int seconds)
+{
+    const std::string expected = std::to_string(pid);
+    for (int i = 0; i < seconds * 10; ++i) {
+        std::string written;
+        std::ifstream(upFile) >> written;
+        if (written == expected)
+            return true;
+        if (!ProcessAlive(pid))
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+}
+
+bool RollBack(const ReplaceRequest& request, pid_t started, const HelperLog& log)
+{
+    if (ProcessAlive(started)) {
+        kill(started, SIGKILL);
+        WaitForEnd(started, 5);
+    }
+    if (!PutInPlace(request.executable + ".bak", request, log))
+        return false;
+    log.Line("put " + request.executable + ".bak back");
+    return true;
 }

@@ -11,6 +11,7 @@
 #include "app/SelfUpdate.h"
 #include "app/SignalReception.h"
 #include "base/TextCodec.h"
+#include "support/UpdateKeys.h"
 
 #include <pugixml.hpp>
 
@@ -38,7 +39,11 @@ ServiceSettings Mode(int updateMode, bool mailReports)
 
 } // namespace
 
-class UpdateCheck : public ProgramFolderTest {};
+// Updates need a trusted key; the test key stands in for the build's.
+class UpdateCheck : public ProgramFolderTest {
+protected:
+    void SetUp() override { testsupport::TestUpdateKey(); }
+};
 
 TEST_F(UpdateCheck, SameVersionIsLatestAndNothingIsDownloaded)
 {
@@ -179,6 +184,24 @@ TEST_F(UpdateCheck, StartupReportsTheOutcomeOnce)
     }
 }
 
+TEST_F(UpdateCheck, RolledBackVersionIsSkippedUntilANewerOneIsAnnounced)
+{
+    WriteIniString(SettingsIniPath(), "AutoUpdate", "PendingVersion", "1.04");
+    MarkUpdatePending();
+    Write("Bin/update-rolled-back", "");
+    EXPECT_TRUE(ReportUpdateOutcome(false));
+    EXPECT_TRUE(LoggedLine("[AutoUpdate] 新しいver. 1.04 が起動しなかったため、replace.exe が元のプログラムに戻しました"));
+    EXPECT_FALSE(std::filesystem::exists(Path("Bin/update-rolled-back")));
+
+    Write("Setting/AccountTemplate.xml", TemplateWithVersion("1.04"));
+    EXPECT_FALSE(CheckForUpdate(Mode(0, false), true, false));
+    EXPECT_TRUE(LoggedLine("[AutoUpdate] ver. 1.04 は以前のアップデートで起動できなかったため、アップデートしません"));
+    EXPECT_FALSE(LoggedLine("[AutoUpdate] 最新version 1.04 のダウンロードに失敗"));
+    Write("Setting/AccountTemplate.xml", TemplateWithVersion("1.05"));
+    EXPECT_FALSE(CheckForUpdate(Mode(0, false), true, false));
+    EXPECT_TRUE(LoggedLine("[AutoUpdate] 最新version 1.05 のダウンロードに失敗")); // tried: closed port
+}
+
 TEST_F(ProgramFolderTest, NoticeMailsNeverShareAFileAndRunTheSender)
 {
     int passes = 0;
@@ -193,38 +216,47 @@ TEST_F(ProgramFolderTest, NoticeMailsNeverShareAFileAndRunTheSender)
     EXPECT_EQ(first.substr(first.size() - 4), ".log");
 }
 
-TEST_F(ProgramFolderTest, HelperOfTheListedSizeIsKeptWhateverItsContent)
+TEST_F(ProgramFolderTest, HelperWhoseSignatureCannotBeReadIsNeitherKeptAsCurrentNorFetched)
 {
+    testsupport::TestUpdateKey();
     Write("Bin/ReExe.exe", "12345");
     pugi::xml_document doc;
     doc.load_string(("<Bin><File><Path>Bin\\ReExe.exe</Path><URL>" + std::string(kClosedPort) +
                      "</URL><Size>5</Size></File>"
-                     "<File><Path>Bin\\replace.exe</Path><URL>" + kClosedPort + "</URL><Size>x</Size></File>"
-                     "<File><Path>Bin\\PellagoChecker.exe</Path><URL>u</URL><Size>1</Size></File></Bin>")
+                     "<File><Path>Bin\\replace.exe</Path><URL>" + kClosedPort + "</URL><Size>x</Size></File></Bin>")
                         .c_str());
     UpdateHelperFiles(doc.document_element());
     EXPECT_EQ(Read("Bin/ReExe.exe"), "12345");
-    EXPECT_TRUE(LoggedLine("[Bin] お使いの ReExe.exe は最新のファイルです"));
-    // replace.exe is missing: a download is tried (and fails); the bad Size of
-    // an existing file would end the walk, a missing one is fetched regardless.
-    EXPECT_TRUE(LoggedLine("[Bin] replace.exe がローカルに存在しないためダウンロードします"));
-    EXPECT_TRUE(LoggedLine("[Bin] replace.exe のダウンロードに失敗"));
+    // The listed size no longer vouches for a helper; only its signature does.
+    EXPECT_FALSE(LoggedLine("[Bin] お使いの ReExe.exe は最新のファイルです"));
+    const std::string missing = std::string(" を拒否しました: 署名ファイル (") + kClosedPort + ".minisig) がありません";
+    EXPECT_TRUE(LoggedLine("[Bin] ReExe.exe" + missing));
+    EXPECT_TRUE(LoggedLine("[Bin] replace.exe" + missing));
+    EXPECT_EQ(QueuedMails().size(), 2u);
+    EXPECT_FALSE(std::filesystem::exists(Path("Bin/replace.exe")));
     EXPECT_FALSE(std::filesystem::exists(Path("Bin/replace.bin")));
 }
 
-TEST_F(ProgramFolderTest, UnusableSizeEndsTheWalkSilently)
+TEST_F(ProgramFolderTest, WithoutATrustedKeyHelpersAndProgramAreNeverUpdated)
 {
-    Write("Bin/ReExe.exe", "12345");
-    Write("Bin/replace.exe", "1");
+    testsupport::TestUpdateKey();
+    const std::string key = std::getenv("PELLAGO_TEST_UPDATE_KEY");
+    unsetenv("PELLAGO_TEST_UPDATE_KEY");
     pugi::xml_document doc;
-    doc.load_string("<Bin><A><Path>Bin/ReExe.exe</Path><URL>u</URL><Size>five</Size></A>"
-                    "<B><Path>Bin/replace.exe</Path><URL>u</URL><Size>1</Size></B></Bin>");
+    doc.load_string("<Bin><A><Path>Bin/ReExe.exe</Path><URL>u</URL><Size>5</Size></A></Bin>");
     UpdateHelperFiles(doc.document_element());
-    EXPECT_TRUE(Logged().empty());
+    Write("Setting/AccountTemplate.xml", TemplateWithVersion("1.03"));
+    EXPECT_FALSE(CheckForUpdate(Mode(0, false), false, true));
+    setenv("PELLAGO_TEST_UPDATE_KEY", key.c_str(), 1);
+    EXPECT_TRUE(LoggedLine("[Bin] このPellagoには更新用の署名鍵が組み込まれていないため、補助プログラムの更新は行いません"));
+    EXPECT_TRUE(LoggedLine("[AutoUpdate] このPellagoには更新用の署名鍵が組み込まれていないため、アップデートは行いません"));
+    EXPECT_FALSE(std::filesystem::exists(Path("Bin/ReExe.exe")));
+    EXPECT_FALSE(std::filesystem::exists(Path("Bin/Pellago.bin")));
 }
 
 TEST_F(ProgramFolderTest, HelperPathOutsideTheProgramFolderIsRefused)
 {
+    testsupport::TestUpdateKey();
     pugi::xml_document doc;
     doc.load_string("<Bin><A><Path>..\\..\\evil.exe</Path><URL>http://127.0.0.1:9/x</URL><Size>1</Size></A></Bin>");
     UpdateHelperFiles(doc.document_element());
