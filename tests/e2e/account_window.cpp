@@ -169,7 +169,6 @@ TEST(AccountWindow, StartWithoutTheServiceWaitsThenTradesWhenItAnswers)
     SimServer sim;
     testsupport::ScratchDir home;
     ASSERT_NO_FATAL_FAILURE(PrepareSimAndHome(sim, home));
-    testsupport::WriteFileBytes(home.file("pellago.ini"), "[Main]\r\nCheckBox10=1\r\n");
     std::filesystem::create_directories(home.file("AutoTrade"));
     testsupport::WriteFileBytes(home.file("AutoTrade/Licensed"), "");
     QProcess tool;
@@ -193,6 +192,9 @@ TEST(AccountWindow, StartWithoutTheServiceWaitsThenTradesWhenItAnswers)
     ASSERT_TRUE(SettleTermsAtStart(terms, window));
     QTest::qWait(1500); // the start-up version check has found no template
     ASSERT_FALSE(VersionChecked);
+    ClickTab(window.PageControl1, window.TabSheet4);
+    ClickBox(window.CheckBox10); // Demoモードで動作
+    ClickTab(window.PageControl1, window.TabSheet1);
 
     Click(window.Button7); // 自動売買を実行する
     const auto memo = [&window] { return window.Memo1->toPlainText().toStdString(); };
