@@ -27,6 +27,7 @@ namespace {
 
 constexpr std::size_t kShownErrorLines = 5;
 constexpr std::chrono::hours kStaleAfter{26};
+const std::string kStampSeparator = "\u3000"; // the ideographic space after the time stamp
 const std::string kRunStart = "自動売買を実行します";
 const std::string kRunSuccess = "自動売買は正常に終了しました";
 const std::string kRetryAnnounced = "分後に再実行します";
@@ -45,6 +46,8 @@ std::optional<LogEntry> ParseLogLine(const std::string& line)
                     &entry.time.hour, &entry.time.minute, &entry.time.second, &consumed) != 6 || consumed == 0)
         return std::nullopt;
     entry.text = Trim(line.substr(static_cast<std::size_t>(consumed)));
+    if (entry.text.starts_with(kStampSeparator))
+        entry.text.erase(0, kStampSeparator.size());
     return entry;
 }
 
