@@ -35,6 +35,8 @@ std::string OutcomeText(const StatusReport& report)
         return "正常に終了できませんでした (再実行待ち)";
     if (report.retryCount > 0)
         return "リトライ中 (" + std::to_string(report.retryCount) + "回目)";
+    if (!report.lastRunStarted && !report.lastSuccess)
+        return "記録がありません";
     return "正常に終了しました";
 }
 

@@ -65,7 +65,7 @@ std::vector<Case> Cases()
         {"no terms accepted", friday, {false, true, "1", "0", {{MakeDateTime(2024, 1, 5, 7, 5), kSuccess}}},
          StatusCode::NotSetUp, {"ソフトウェア使用許諾に同意していません"}, "2024/01/05 7:05:00", "", 0},
         {"no account", friday, {true, false, "1", "0", {}}, StatusCode::NotSetUp,
-         {"口座が登録されていません", "最後に正常終了 : 記録がありません"}, "", "", 0},
+         {"口座が登録されていません", "結果 : 記録がありません", "最後に正常終了 : 記録がありません"}, "", "", 0},
     };
 }
 
