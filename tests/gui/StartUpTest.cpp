@@ -293,6 +293,7 @@ private slots:
                                           << false;
         QTest::newRow("home without folder") << QStringList{"--home"} << false << QStringList{} << QString() << false;
         QTest::newRow("unknown option") << QStringList{"--fast"} << false << QStringList{} << QString() << false;
+        QTest::newRow("json without status") << QStringList{"--json"} << false << QStringList{} << QString() << false;
     }
 
     void commandLine()

@@ -1,10 +1,12 @@
 // The log memo Memo1 mirrors the activity memo of the log module, in one of
 // three display modes: 0 always shown below the status pages, 1 filling the
 // status-page area, 2 shown only while messages arrive (LogMinTimer hides it
-// 3 s after the last one). Headless runs also echo each line to stdout.
+// 3 s after the last one). Headless runs also echo each line to stdout,
+// with its journal priority in front.
 
 #include "app/ui/PellagoUnit1.h"
 
+#include "app/JournalPriority.h"
 #include "base/Log.h"
 #include "app/ui/RadioGroup.h"
 
@@ -22,8 +24,9 @@ namespace {
 
 const QString kStatusBanner = QStringLiteral("Pellago : シグナルに連動して自動売買を行います");
 
-void EchoToStdout(const std::string& line)
+void EchoToStdout(const std::string& activityLine)
 {
+    const std::string line = JournalLine(activityLine);
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);

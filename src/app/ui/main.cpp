@@ -1,6 +1,7 @@
-// pellago [auto] [--home DIR] [--headless] [--once] [--accept-terms] [--help] [--version]
+// pellago [auto] [--home DIR] [--headless] [--once] [--accept-terms] [--status [--json]] [--help] [--version]
 
 #include "app/ProcessState.h"
+#include "app/StatusOutput.h"
 #include "app/Terms.h"
 #include "app/UpdateKey.h"
 #include "base/AkUnit.h"
@@ -63,15 +64,28 @@ void PrepareEnvironment(bool headless)
 QString ExecutableFolder() { return QFileInfo(QString::fromStdString(ExecutablePath())).absolutePath(); }
 
 // --home, else PELLAGO_HOME, else the executable's folder.
-QString ChooseProgramFolder(const StartOptions& options)
+QString ChosenProgramFolder(const StartOptions& options)
 {
     QString folder = QString::fromStdString(options.home);
     if (folder.isEmpty())
         folder = qEnvironmentVariable("PELLAGO_HOME");
-    if (folder.isEmpty())
-        return ExecutableFolder();
+    return folder.isEmpty() ? ExecutableFolder() : QDir(folder).absolutePath();
+}
+
+QString ChooseProgramFolder(const StartOptions& options)
+{
+    const QString folder = ChosenProgramFolder(options);
     QDir().mkpath(folder);
-    return QDir(folder).absolutePath();
+    return folder;
+}
+
+// Only reads: a folder that does not exist is reported, not made.
+int PrintStatus(const StartOptions& options)
+{
+    SetProgramFolder(ChosenProgramFolder(options).toStdString());
+    const StatusReport report = ReadStatusReport();
+    std::fputs((options.json ? StatusJson(report) : StatusText(report)).c_str(), stdout);
+    return static_cast<int>(StatusCodeOf(report));
 }
 
 // What a restart through ReExe or the watchdog must keep of this start.
@@ -101,6 +115,8 @@ int main(int argc, char** argv)
         std::printf("Pellago ver. %s\n%s\n", FormatDecimal(ProgramVersion).c_str(), TrustedUpdateKeyLine().c_str());
         return 0;
     }
+    if (options.status)
+        return PrintStatus(options);
     if (options.acceptTerms) {
         const QString home = ChooseProgramFolder(options);
         SetProgramFolder(home.toStdString());
