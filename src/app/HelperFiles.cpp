@@ -6,6 +6,7 @@
 #include "app/SignalFiles.h"
 #include "base/AkUnit.h"
 #include "base/Log.h"
+#include "base/SystemdSupervision.h"
 #include "documents/DocumentNodes.h"
 
 #include <chrono>
@@ -149,5 +150,8 @@ void WatchdogToggle()
         WatchdogProcess = 0;
         return;
     }
+    // systemd's own watchdog revives a supervised program.
+    if (SupervisedBySystemd())
+        return;
     WatchdogProcess = LaunchProcess(WatchdogCommandLine());
 }
