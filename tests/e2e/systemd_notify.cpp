@@ -2,7 +2,8 @@
 // datagram socket in NOTIFY_SOCKET and a 2 s watchdog in WATCHDOG_USEC. The
 // program in automatic mode reports READY, keeps pinging the watchdog
 // through a trade run that slow broker pages stretch well past the watchdog
-// period, reports the run's outcome as STATUS, and stops pinging once its
+// period, reports the run's outcome as STATUS, starts no PellagoChecker,
+// and stops pinging once its
 // cycle is frozen (SIGSTOP), which is what makes systemd kill and restart it.
 
 #include "e2e/HeadlessKit.h"
@@ -10,6 +11,7 @@
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <string>
@@ -123,6 +125,15 @@ TEST_F(SystemdNotify, ReadyPingsThroughALongRunStatusOfItsOutcomeAndNoPingOnceFr
         lastPing = received[i].at;
     }
     EXPECT_LT(received[outcome].at - lastPing, std::chrono::milliseconds(kWatchdogMs));
+
+    const std::string folder = home.path();
+    const int checkers = testsupport::EndProcessesWhere([&](const testsupport::ProcessInfo& process) {
+        return Contains(process.executable, "PellagoChecker") &&
+               (Contains(process.executable, folder) ||
+                std::any_of(process.arguments.begin(), process.arguments.end(),
+                            [&](const std::string& argument) { return Contains(argument, folder); }));
+    });
+    EXPECT_EQ(checkers, 0) << "PellagoChecker ran beside systemd's watchdog";
 
     ::kill(static_cast<pid_t>(program->processId()), SIGSTOP);
     manager.Collect(200); // what was on its way
