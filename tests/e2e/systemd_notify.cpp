@@ -31,16 +31,14 @@ struct Notification {
     std::string text;
 };
 
-// The manager's end of NOTIFY_SOCKET.
+// The manager's end of NOTIFY_SOCKET, keeping what arrives in order.
 class NotifySocket {
 public:
-    explicit NotifySocket(const std::string& path) : path_(path)
+    explicit NotifySocket(const std::string& path) : path_(path), fd_(::socket(AF_UNIX, SOCK_DGRAM, 0))
     {
-        fd_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
+        sockaddr_un address{AF_UNIX, {}};
         path.copy(address.sun_path, sizeof address.sun_path - 1);
-        bound_ = fd_ >= 0 && ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        bound = ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
         const timeval wait{0, 100000};
         ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
     }
@@ -50,42 +48,36 @@ public:
         ::unlink(path_.c_str());
     }
 
-    bool Bound() const { return bound_; }
-
-    // Everything that arrives within `ms`, the test's event loop kept running
-    // so the program's output pipe never fills.
-    std::vector<Notification> Collect(int ms) const
+    // Receives for `ms`, the test's event loop kept running so the
+    // program's output pipe never fills. Returns where the new ones begin.
+    size_t Collect(int ms)
     {
-        std::vector<Notification> received;
-        const Clock::time_point end = Clock::now() + std::chrono::milliseconds(ms);
-        while (Clock::now() < end) {
+        const size_t first = received.size();
+        for (const Clock::time_point end = Clock::now() + std::chrono::milliseconds(ms); Clock::now() < end;) {
             QCoreApplication::processEvents();
             char buffer[4096];
-            const ssize_t size = ::recv(fd_, buffer, sizeof buffer, 0);
-            if (size > 0)
+            if (const ssize_t size = ::recv(fd_, buffer, sizeof buffer, 0); size > 0)
                 received.push_back({Clock::now(), std::string(buffer, static_cast<size_t>(size))});
         }
-        return received;
+        return first;
     }
+
+    // The index of the first notification from `from` on holding `part`, or -1.
+    int Find(const std::string& part, size_t from = 0) const
+    {
+        for (size_t i = from; i < received.size(); ++i)
+            if (received[i].text.find(part) != std::string::npos)
+                return static_cast<int>(i);
+        return -1;
+    }
+
+    bool bound = false;
+    std::vector<Notification> received;
 
 private:
     std::string path_;
-    int fd_ = -1;
-    bool bound_ = false;
+    int fd_;
 };
-
-bool Contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
-
-int FirstWith(const std::vector<Notification>& received, const std::string& part)
-{
-    for (size_t i = 0; i < received.size(); ++i)
-        if (Contains(received[i].text, part))
-            return static_cast<int>(i);
-    return -1;
-}
 
 class SystemdNotify : public headless::SimAndMailTest {};
 
@@ -93,7 +85,7 @@ TEST_F(SystemdNotify, ReadyPingsThroughALongRunStatusOfItsOutcomeAndNoPingOnceFr
 {
     testsupport::ScratchDir runtime;
     NotifySocket manager(runtime.file("notify"));
-    ASSERT_TRUE(manager.Bound());
+    ASSERT_TRUE(manager.bound);
     headless::ProgramHome home(sim);
     ASSERT_TRUE(sim.CreateAccount(R"({"family":"lionfx","id":"notify","password":"pw","deposit":1000000})"));
     home.AddAccount("LionFX", "notify", "pw");
@@ -103,19 +95,15 @@ TEST_F(SystemdNotify, ReadyPingsThroughALongRunStatusOfItsOutcomeAndNoPingOnceFr
     home.SetEnvironment("WATCHDOG_USEC", QString::number(kWatchdogMs * 1000));
 
     const std::unique_ptr<QProcess> program = home.Start(false);
-    std::vector<Notification> received;
-    ASSERT_TRUE(testsupport::WaitUntil(
-        [&] {
-            for (const Notification& notification : manager.Collect(500))
-                received.push_back(notification);
-            return FirstWith(received, "STATUS=自動売買は正常に終了しました (") >= 0;
-        },
-        headless::kRunTimeoutMs))
+    const std::string success = "STATUS=自動売買は正常に終了しました (";
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return manager.Collect(500), manager.Find(success) >= 0; },
+                                       headless::kRunTimeoutMs))
         << program->readAllStandardOutput().toStdString();
 
-    const int ready = FirstWith(received, "READY=1");
-    const int outcome = FirstWith(received, "STATUS=自動売買は正常に終了しました (");
+    const int ready = manager.Find("READY=1");
+    const int outcome = manager.Find(success);
     ASSERT_GE(ready, 0);
+    const std::vector<Notification>& received = manager.received;
     EXPECT_GE(received[outcome].at - received[ready].at, std::chrono::seconds(12)) << "the run was not long";
     Clock::time_point lastPing = received[ready].at;
     for (int i = ready + 1; i <= outcome; ++i) {
@@ -128,16 +116,16 @@ TEST_F(SystemdNotify, ReadyPingsThroughALongRunStatusOfItsOutcomeAndNoPingOnceFr
 
     const std::string folder = home.path();
     const int checkers = testsupport::EndProcessesWhere([&](const testsupport::ProcessInfo& process) {
-        return Contains(process.executable, "PellagoChecker") &&
-               (Contains(process.executable, folder) ||
-                std::any_of(process.arguments.begin(), process.arguments.end(),
-                            [&](const std::string& argument) { return Contains(argument, folder); }));
+        const auto inFolder = [&](const std::string& text) { return text.find(folder) != std::string::npos; };
+        return process.executable.find("PellagoChecker") != std::string::npos &&
+               (inFolder(process.executable) ||
+                std::any_of(process.arguments.begin(), process.arguments.end(), inFolder));
     });
     EXPECT_EQ(checkers, 0) << "PellagoChecker ran beside systemd's watchdog";
 
     ::kill(static_cast<pid_t>(program->processId()), SIGSTOP);
     manager.Collect(200); // what was on its way
-    EXPECT_EQ(FirstWith(manager.Collect(2 * kWatchdogMs), "WATCHDOG=1"), -1) << "a frozen program pinged";
+    EXPECT_EQ(manager.Find("WATCHDOG=1", manager.Collect(2 * kWatchdogMs)), -1) << "a frozen program pinged";
     ::kill(static_cast<pid_t>(program->processId()), SIGKILL);
     program->waitForFinished();
 }
