@@ -6,6 +6,7 @@
 #include "app/UpdateKey.h"
 #include "base/AkUnit.h"
 #include "base/PrivateFiles.h"
+#include "app/ui/AutoTradeWiring.h"
 #include "app/ui/CommandLine.h"
 #include "app/ui/PellagoContactUnit.h"
 #include "app/ui/PellagoLicenseUnit.h"
@@ -156,5 +157,6 @@ int main(int argc, char** argv)
     RouteTerminationSignals([&form] { form.CloseProgram(); });
     if (!options.headless)
         form.show();
+    form.AutoTrade().AnnounceReady();
     return app.exec();
 }
