@@ -47,6 +47,17 @@ bool Parse(const std::vector<std::string>& args, StartOptions& options)
     return false;
 }
 
+// Without a sandbox the engine needs no zygote: each page's process is
+// started on its own and ends with the page, so a headless program rests
+// between runs without the engine's helper processes. The sandbox itself
+// needs the zygote.
+QByteArray HeadlessEngineFlags()
+{
+    if (qEnvironmentVariableIntValue("QTWEBENGINE_DISABLE_SANDBOX") != 0)
+        return "--disable-gpu --no-zygote";
+    return "--disable-gpu";
+}
+
 // The browser engine needs a few settings before the application exists.
 void PrepareEnvironment(bool headless)
 {
@@ -58,7 +69,7 @@ void PrepareEnvironment(bool headless)
     if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     if (headless && qEnvironmentVariableIsEmpty("QTWEBENGINE_CHROMIUM_FLAGS"))
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", HeadlessEngineFlags());
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 

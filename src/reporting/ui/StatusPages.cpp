@@ -64,6 +64,9 @@ void StatusPages::Draw(const char* what, const std::function<std::optional<std::
 
 void StatusPages::InitStatusDocument()
 {
+    // Nobody sees the view of a headless program: without a document it
+    // keeps no page, and the engine rests between runs.
+    if (form_.Headless()) return;
     view_->InitStatusDocument();
 }
 

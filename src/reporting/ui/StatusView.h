@@ -5,6 +5,8 @@
 // not run; the program alone sets the body. Links to the special names
 // ("Portfolio_Tab", "User_Tab", "Mail_Tab", "SendTrouble") never navigate:
 // they are reported instead. Other links open in the desktop's browser.
+// The page and its profile exist from the first document on, so a program
+// that never shows the view never starts the engine for it.
 
 #include <QObject>
 #include <QString>
@@ -33,11 +35,13 @@ signals:
     void linkActivated(const QString& name);
 
 private:
+    void CreatePage();
     void ApplyBody();
 
     QWebEngineView* view_;
-    QWebEngineProfile* profile_;
-    StatusPage* page_;
+    std::function<void(const QUrl&)> opener_;
+    QWebEngineProfile* profile_ = nullptr;
+    StatusPage* page_ = nullptr;
     bool documentReady_ = false;
     QString body_;
     bool bodyPending_ = false;
