@@ -107,9 +107,10 @@ void StatusView::InitStatusDocument()
     page_->setHtml(QString::fromStdString(StatusDocumentText()), DocumentBase());
 }
 
-void StatusView::ShowBody(const QString& html)
+void StatusView::ShowBody(const QString& html, bool fromTop)
 {
     body_ = html;
+    fromTop_ = fromTop;
     bodyPending_ = true;
     if (documentReady_) ApplyBody();
 }
@@ -123,6 +124,7 @@ void StatusView::ApplyBody()
 {
     bodyPending_ = false;
     const QString literal = QString::fromUtf8(QJsonDocument(QJsonArray{body_}).toJson(QJsonDocument::Compact));
-    page_->runJavaScript(QStringLiteral("document.body.innerHTML = ") + literal + QStringLiteral("[0];"),
+    const QString scroll = fromTop_ ? QStringLiteral("window.scrollTo(0, 0);") : QString();
+    page_->runJavaScript(QStringLiteral("document.body.innerHTML = ") + literal + QStringLiteral("[0];") + scroll,
                          QWebEngineScript::ApplicationWorld);
 }
