@@ -79,11 +79,12 @@ void TPellagoForm::BuildSettingsPanel()
 
     // 入出金履歴
     auto* inOut = new QVBoxLayout(TabSheet6);
-    Label30 = Named(new QLabel(QStringLiteral("※ 入出金履歴を記入すると、それらを差し引いてグラフ描画します。\n"
-                                        "　入出金額は入金をプラス、出金をマイナスで記入します (例: 出金10万円は -100000)")), "Label30");
+    Label30 = Named(new QLabel(QStringLiteral("※ 入出金履歴を記入すると、それらを差し引いてグラフ描画します。"
+                                        "入出金額は入金をプラス、出金をマイナスで記入します (例: 出金10万円は -100000)")), "Label30");
+    Label30->setWordWrap(true);
     StringGrid1 = Named(new QTableWidget(0, 3), "StringGrid1");
     StringGrid1->setHorizontalHeaderLabels(
-        {QStringLiteral("日時"), QStringLiteral("口座残高"), QStringLiteral("入出金額 (入金+ / 出金−)")});
+        {QStringLiteral("日時"), QStringLiteral("口座残高"), QStringLiteral("入出金額 (出金は−)")});
     StringGrid1->verticalHeader()->hide();
     StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
