@@ -17,6 +17,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, StartOptions& option
             options.status = true;
         } else if (arg == "--json") {
             options.json = true;
+        } else if (arg == "--rehearse") {
+            options.rehearse = true;
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;
         } else if (arg == "--version") {
@@ -45,7 +47,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, StartOptions& option
 
 std::string UsageText()
 {
-    return "使い方: pellago [auto] [--home DIR] [--headless] [--once] [--accept-terms] [--status [--json]] [--help] [--version]\n"
+    return "使い方: pellago [auto] [--home DIR] [--headless] [--once] [--accept-terms] [--status [--json]] [--rehearse] [--help] [--version]\n"
            "  auto            自動売買モードで起動します\n"
            "  --home DIR      DIR をプログラムフォルダにします (既定: 環境変数 PELLAGO_HOME、なければ実行ファイルのフォルダ)\n"
            "  --headless      ウィンドウを出さずに動作し、動作ログを標準出力にも書きます\n"
@@ -53,6 +55,8 @@ std::string UsageText()
            "  --accept-terms  ソフトウェア使用許諾を表示し、端末で同意を確認します\n"
            "  --status        前回の自動売買・ポジション・メールの状況を表示します (実行中でも使えます)\n"
            "  --json          --status の内容を JSON で出力します\n"
+           "  --rehearse      pellago-sim とデモ口座を使う別のフォルダでペーパートレードを 1 回試します\n"
+           "                  (--headless --once と組み合わせられます。あなたの設定と口座には触れません)\n"
            "  --help          この説明を表示します\n"
            "  --version       バージョンと、アップデートに信頼する署名鍵を表示します\n";
 }

@@ -8,9 +8,11 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <QWebEngineView>
 
@@ -77,10 +79,12 @@ void TPellagoForm::BuildSettingsPanel()
 
     // 入出金履歴
     auto* inOut = new QVBoxLayout(TabSheet6);
-    Label30 = Named(new QLabel(QStringLiteral("※ 入出金履歴を記入すると、それらを差し引いてグラフ描画します")), "Label30");
+    Label30 = Named(new QLabel(QStringLiteral("※ 入出金履歴を記入すると、それらを差し引いてグラフ描画します。"
+                                        "入出金額は入金をプラス、出金をマイナスで記入します (例: 出金10万円は -100000)")), "Label30");
+    Label30->setWordWrap(true);
     StringGrid1 = Named(new QTableWidget(0, 3), "StringGrid1");
     StringGrid1->setHorizontalHeaderLabels(
-        {QStringLiteral("日時"), QStringLiteral("口座残高"), QStringLiteral("入出金額")});
+        {QStringLiteral("日時"), QStringLiteral("口座残高"), QStringLiteral("入出金額 (出金は−)")});
     StringGrid1->verticalHeader()->hide();
     StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -97,6 +101,11 @@ void TPellagoForm::BuildSettingsPanel()
     Button20 = MakeButton(TabSheet7, "Button20", QStringLiteral("自動復活テスト"), QRect(330, 10, 150, 28));
     Button16 = MakeButton(TabSheet7, "Button16", QStringLiteral("監視アプリを開始"), QRect(490, 10, 120, 28));
     Button16->hide();
+    // The buttons share the tab's width, so a narrow panel cuts none of them off.
+    auto* checks = new QHBoxLayout(TabSheet7);
+    checks->setContentsMargins(10, 10, 10, 10);
+    for (QPushButton* button : {Button18, Button19, Button20, Button16})
+        checks->addWidget(button, 0, Qt::AlignTop);
 
     // モデルケース・仮想資金
     QWidget* model = TabSheet8;

@@ -1,4 +1,4 @@
-// pellago [auto] [--home DIR] [--headless] [--once] [--accept-terms] [--status [--json]] [--help] [--version]
+// pellago [auto] [--home DIR] [--headless] [--once] [--accept-terms] [--status [--json]] [--rehearse] [--help] [--version]
 
 #include "app/ProcessState.h"
 #include "app/StatusOutput.h"
@@ -13,6 +13,8 @@
 #include "app/ui/PellagoUnit1.h"
 #include "app/ui/ProblemReportWiring.h"
 #include "app/ui/ProgramEnvironment.h"
+#include "app/ui/Rehearsal.h"
+#include "app/ui/RehearsalOffer.h"
 #include "app/ui/TerminationSignals.h"
 #include "app/ui/TrayIcon.h"
 #include "platform/SingleInstance.h"
@@ -135,6 +137,10 @@ int main(int argc, char** argv)
         SetRestartOptions(RestartOptionsFor(options, home));
         return AcceptTermsOnTerminal(std::cin, std::cout);
     }
+    if (options.rehearse) {
+        QCoreApplication app(argc, argv);
+        return RunRehearsal(options);
+    }
     PrepareEnvironment(options.headless);
     ChartSchemeHandler::RegisterChartScheme();
     QApplication app(argc, argv);
@@ -161,8 +167,10 @@ int main(int argc, char** argv)
     TPellagoForm form(options);
     QObject::connect(&instance, &SingleInstance::handOverReceived, &form, &TPellagoForm::HandOver);
     TForm1 terms(&form);
+    const bool firstStart = !QFileInfo::exists(QString::fromStdString(TermsMarkerPath()));
     if (!SettleTermsAtStart(terms, form))
         return 0;
+    OfferRehearsal(form, firstStart);
     TForm2 report(form.Edit10->text(), &form);
     ProblemReportWiring reportWiring(form, report);
     RouteTerminationSignals([&form] { form.CloseProgram(); });

@@ -113,9 +113,10 @@ void StatusView::InitStatusDocument()
     page_->setHtml(QString::fromStdString(StatusDocumentText()), DocumentBase());
 }
 
-void StatusView::ShowBody(const QString& html)
+void StatusView::ShowBody(const QString& html, bool fromTop)
 {
     body_ = html;
+    fromTop_ = fromTop;
     bodyPending_ = true;
     if (documentReady_) ApplyBody();
 }
@@ -130,6 +131,7 @@ void StatusView::ApplyBody()
 {
     bodyPending_ = false;
     const QString literal = QString::fromUtf8(QJsonDocument(QJsonArray{body_}).toJson(QJsonDocument::Compact));
-    page_->runJavaScript(QStringLiteral("document.body.innerHTML = ") + literal + QStringLiteral("[0];"),
+    const QString scroll = fromTop_ ? QStringLiteral("window.scrollTo(0, 0);") : QString();
+    page_->runJavaScript(QStringLiteral("document.body.innerHTML = ") + literal + QStringLiteral("[0];") + scroll,
                          QWebEngineScript::ApplicationWorld);
 }

@@ -27,7 +27,9 @@ public:
     // The head with the style sheet and the body asking for a tab click.
     void InitStatusDocument();
     // Replaces the body; one shown before the document is ready waits for it.
-    void ShowBody(const QString& html);
+    // fromTop: the page opens scrolled to its start (a help page), instead
+    // of keeping the position of the page before (a status page redrawn).
+    void ShowBody(const QString& html, bool fromTop = false);
     // Where links that leave the program go (the desktop's browser by default).
     void SetExternalOpener(std::function<void(const QUrl&)> opener);
 
@@ -45,4 +47,5 @@ private:
     bool documentReady_ = false;
     QString body_;
     bool bodyPending_ = false;
+    bool fromTop_ = false;
 };
