@@ -121,10 +121,12 @@ TEST(MainWindow, FirstStartLogPaneAndTheCloseBoxInAutomaticMode)
         EXPECT_GT(window.width(), window.minimumWidth()); // more room than the bare minimum
         Snapshot(window, "first-start.png");
 
-        const std::string longText(120, 'x');
-        for (int i = 0; i < 3; ++i)
-            AddLog("■ 口座の建玉を確認しました 長い行 " + std::to_string(i) + " " + longText + "の終わり");
-        AddLog("■ 最新の行 " + std::string(300, 'y'));
+        std::string positions;
+        for (const char* pair : {"USDJPY", "EURJPY", "GBPJPY", "AUDJPY", "NZDJPY", "CADJPY", "CHFJPY", "ZARJPY"})
+            positions += std::string(" ") + pair + " 目標2枚 現在0枚 発注2枚 /";
+        for (const char* account : {"[LionFX:user-a]", "[OCBC:user-b]", "[Cosmo:user-c]"})
+            AddLog(std::string("■ ") + account + " 建玉を目標に合わせます:" + positions);
+        AddLog("■ 最新の行" + positions + positions + positions);
         QTest::qWait(100);
         EXPECT_TRUE(NewestLineBeginningVisible(window.Memo1)) << window.Memo1->toPlainText().toStdString();
         EXPECT_GE(window.Memo1->height(), 3 * window.Memo1->fontMetrics().lineSpacing());
