@@ -1,3 +1,4 @@
+#include "trading/ui/MessageBoxes.h"
 #include "app/ui/AutoTradeWiring.h"
 
 #include "app/HelperFiles.h"
@@ -221,6 +222,6 @@ void AutoTradeWiring::ShowMessageBox(const std::string& caption, const std::stri
         AddLog(caption);
         return;
     }
-    QMessageBox::information(&form_, QString::fromStdString(caption),
+    QMessageBox::information(&form_, MessageBoxTitle(caption),
                              QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }

@@ -12,6 +12,7 @@
 
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -88,8 +89,18 @@ void TPellagoForm::MirrorActivityMemo()
     memoLinesShown_ = lines.size();
     memoFirstLine_ = lines.empty() ? QString() : QString::fromStdString(lines.front());
     memoLastLine_ = lines.empty() ? QString() : QString::fromStdString(lines.back());
+    ShowNewestLine();
+}
+
+// The end of the log in view, and at least the beginning of its newest line
+// when that line is longer than the pane.
+void TPellagoForm::ShowNewestLine()
+{
     Memo1->moveCursor(QTextCursor::End);
     Memo1->ensureCursorVisible();
+    Memo1->moveCursor(QTextCursor::StartOfBlock);
+    Memo1->ensureCursorVisible();
+    Memo1->horizontalScrollBar()->setValue(0);
 }
 
 void TPellagoForm::RadioGroup1Click()
@@ -101,8 +112,7 @@ void TPellagoForm::RadioGroup1Click()
 
 void TPellagoForm::ApplyDisplayMode(int mode)
 {
-    if (isVisible() && !Memo1->isHidden() && !Panel3->isHidden() && !memoFillsBrowserArea_ && Memo1->height() > 0)
-        savedLogHeight_ = Memo1->height();
+    RememberLogHeight();
     if (mode == 1) {
         Panel3->hide();
         Memo1->show();
@@ -114,14 +124,24 @@ void TPellagoForm::ApplyDisplayMode(int mode)
         LogMinTimerTimer();
 }
 
+// The height the user gave the pane below the status pages, kept across the
+// settings panel and the display modes (and, through the settings, restarts).
+void TPellagoForm::RememberLogHeight()
+{
+    if (isVisible() && !Memo1->isHidden() && !Panel3->isHidden() && !memoFillsBrowserArea_ && !settingsPanelOpen_
+        && Memo1->height() >= Memo1->minimumHeight())
+        savedLogHeight_ = Memo1->height();
+}
+
 void TPellagoForm::ShowMemoAtBottom()
 {
     memoFillsBrowserArea_ = false;
     Panel3->show();
     Memo1->show();
-    const int total = std::max(Splitter1->height(), savedLogHeight_ + 10);
+    const int logHeight = std::max(savedLogHeight_, Memo1->minimumHeight());
+    const int total = std::max(Splitter1->height(), logHeight + 10);
     const int panel = PageControl2->isHidden() ? 0 : Splitter1->sizes().value(0);
-    Splitter1->setSizes({panel, std::max(10, total - panel - savedLogHeight_), savedLogHeight_});
+    Splitter1->setSizes({panel, std::max(10, total - panel - logHeight), logHeight});
 }
 
 void TPellagoForm::LogMinTimerTimer()

@@ -6,6 +6,7 @@
 #include "app/ui/WidgetFactory.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -37,6 +38,20 @@ QLineEdit* LabelledEdit(QWidget* page, const char* labelName, const QString& cap
     return edit;
 }
 
+// The log pane never shrinks below this many lines.
+constexpr int kLogMinimumLines = 4;
+
+// One font for the whole log: a face that has both the Japanese and the
+// Latin glyphs keeps every line the same height.
+QFont LogFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("Noto Sans CJK JP"),
+                      QStringLiteral("monospace")});
+    font.setStyleHint(QFont::Monospace);
+    return font;
+}
+
 } // namespace
 
 void TPellagoForm::BuildRightPanel()
@@ -58,8 +73,10 @@ void TPellagoForm::BuildRightPanel()
 
     Memo1 = Named(new QPlainTextEdit, "Memo1");
     Memo1->setReadOnly(true);
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Memo1->setMinimumHeight(10);
+    // Long lines wrap, so the time and the start of every message stay in view.
+    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Memo1->setFont(LogFont());
+    Memo1->setMinimumHeight(kLogMinimumLines * QFontMetrics(Memo1->font()).lineSpacing() + 2 * Memo1->frameWidth() + 8);
 
     Splitter1->addWidget(PageControl2);
     Splitter1->addWidget(Panel3);
@@ -67,6 +84,7 @@ void TPellagoForm::BuildRightPanel()
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
     Splitter1->setStretchFactor(2, 0);
+    connect(Splitter1, &QSplitter::splitterMoved, this, &TPellagoForm::RememberLogHeight);
 }
 
 void TPellagoForm::BuildSettingsPanel()

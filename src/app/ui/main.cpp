@@ -146,6 +146,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Pellago"));
     app.setWindowIcon(ApplicationIcon());
+    LoadQtJapanese();
     // Qt has taken its own options out of the command line by now.
     if (!Parse(ArgumentsOf(QCoreApplication::arguments()), options))
         return 2;
