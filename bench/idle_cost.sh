@@ -5,9 +5,14 @@
 # Measures CPU (utime + stime from /proc/<pid>/stat) over IDLE_SECONDS
 # (default 300) after a warm-up, and the resident memory, for the program
 # alone and with the browser engine's helper processes it started.
-#   bench/idle_cost.sh [BIN_DIR]      (default: build/bin)
+# With --headless, the headless program instead runs in automatic mode on a
+# market day with one simulated LionFX account, and the measurement starts
+# once its first trade run has ended: the cost between two runs.
+#   bench/idle_cost.sh [--headless] [BIN_DIR]      (default: build/bin)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+after_run=
+if [ "${1:-}" = "--headless" ]; then after_run=1; shift; fi
 bin=$(realpath "${1:-build/bin}")
 seconds=${IDLE_SECONDS:-300}
 warmup=${IDLE_WARMUP:-30}
@@ -34,11 +39,53 @@ port=$(sed -n 's/^listening 127\.0\.0\.1:\([0-9]*\).*/\1/p' "$work/sim.out")
 printf 'web_base = http://127.0.0.1:%s\nmail_host = 127.0.0.1\nmail_port = 9\n' "$port" >"$home/service.conf"
 : >"$home/AutoTrade/Licensed"
 
-offset=$(( $(date -u -d 'last saturday 12:00' +%s) - $(date -u +%s) ))
+
+# A market day: the clock goes back to Thursday when the market is closed now.
+market_offset() {
+  local weekday hour
+  read -r weekday hour < <(date -u '+%u %H')
+  hour=$((10#$hour))
+  if [ "$weekday" = 6 ]; then echo $((-2 * 86400))
+  elif [ "$weekday" = 7 ] && [ "$hour" -lt 22 ]; then echo $((-3 * 86400))
+  elif [ "$weekday" = 5 ] && [ "$hour" -ge 20 ]; then echo $((-86400))
+  else echo 0; fi
+}
+
+# One account whose book is far from the signal's targets, so the run trades.
+prepare_trade_run() {
+  local sim="http://127.0.0.1:$port" day
+  day=$(date -d "@$(( $(date +%s) + offset ))" +%m%d)
+  curl -sS --fail -X POST --data "<PellagoSignal>
+  <FileName>$day.xml</FileName>
+  <HoldPositionSummary>
+    <USDJPY><Breakout UseSystemCount=\"2\" PositionCount=\"2\"/></USDJPY>
+  </HoldPositionSummary>
+  <HoldPosition/>
+</PellagoSignal>" "$sim/_control/service/demo_signal" >/dev/null
+  curl -sS --fail -X POST -H 'Content-Type: application/json' --data '{"moving":false}' "$sim/_control/prices" >/dev/null
+  curl -sS --fail -X POST -H 'Content-Type: application/json' --data \
+    '{"family":"lionfx","id":"idle","password":"pw","deposit":1000000,"positions":[{"pair":"USDJPY","side":"sell","lots":1}]}' \
+    "$sim/_control/accounts" >/dev/null
+  printf '[Main]\r\nCheckBox10=1\r\n' >"$home/pellago.ini"
+  "$bin/pellago-demo-account" --home "$home" --broker LionFX --user idle --password pw --leverage 3 >/dev/null
+}
+
+if [ -n "$after_run" ]; then
+  offset=$(market_offset)
+  prepare_trade_run
+else
+  offset=$(( $(date -u -d 'last saturday 12:00' +%s) - $(date -u +%s) ))
+fi
 PELLAGO_TEST_CLOCK_OFFSET=$offset "$bin/pellago" --home "$home" --headless auto >"$work/pellago.out" 2>&1 &
 program_pid=$!
-sleep "$warmup"
-grep -q 'Market Close.' "$work/pellago.out" || { echo "idle_cost: no weekend tick seen" >&2; exit 1; }
+if [ -n "$after_run" ]; then
+  for _ in $(seq 600); do grep -q '■ 自動売買は' "$work/pellago.out" && break; sleep 1; done
+  grep -q '■ 自動売買は正常に終了しました' "$work/pellago.out" || { echo "idle_cost: the trade run did not end well" >&2; exit 1; }
+  sleep "$warmup"
+else
+  sleep "$warmup"
+  grep -q 'Market Close.' "$work/pellago.out" || { echo "idle_cost: no weekend tick seen" >&2; exit 1; }
+fi
 
 # The program and every process below it (the browser engine's helpers).
 tree() {
@@ -62,6 +109,7 @@ pids=$(tree "$program_pid")
 main_after=$(cpu_ticks "$program_pid"); all_after=$(cpu_ticks $pids)
 
 percent() { awk -v t="$1" -v hz="$ticks_per_second" -v s="$seconds" 'BEGIN { printf "%.3f", 100 * t / hz / s }'; }
-echo "idle over ${seconds} s, market closed, automatic mode on:"
+when="market closed"; [ -z "$after_run" ] || when="after a trade run"
+echo "idle over ${seconds} s, $when, automatic mode on:"
 echo "  pellago alone:           CPU $(percent $((main_after - main_before))) % of one core, RSS $(( $(rss_kb "$program_pid") / 1024 )) MiB"
 echo "  with its $(($(wc -w <<<"$pids") - 1)) helper processes: CPU $(percent $((all_after - all_before))) % of one core, RSS $(( $(rss_kb $pids) / 1024 )) MiB"

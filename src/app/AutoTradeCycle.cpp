@@ -236,6 +236,10 @@ TickOutcome AutoTradeCycle::AfterFailure()
 TickOutcome AutoTradeCycle::Restart()
 {
     const std::int64_t interval = timer_.Interval();
+    if (operations_.restartBySupervisor) {
+        operations_.restartBySupervisor(interval);
+        return TickOutcome::Restarting;
+    }
     const std::string commandLine = retry::ReExeCommandLine(AutoRetryCount, interval);
     if (!operations_.launchProcess(commandLine)) {
         // Ending now would leave nothing to bring the program back: keep retrying here.

@@ -80,6 +80,9 @@ struct AutoTradeOperations {
     std::function<void()> terminateWatchdog;           // stops it if it runs
     std::function<bool(const std::string& commandLine)> launchProcess; // detached; false when it failed
     std::function<void()> terminateProgram;
+    // Set when a service manager restarts the program: ends it after the
+    // delay ReExe would have waited, instead of starting ReExe.
+    std::function<void(std::int64_t delay)> restartBySupervisor;
 };
 
 // How a tick ended; the headless single-tick mode turns it into an exit code.
@@ -93,7 +96,7 @@ enum class TickOutcome {
     HandedOver,     // the signal check started a self-update; the next process trades
     Succeeded,
     RetryScheduled,
-    Restarting,     // ReExe started, program terminating
+    Restarting,     // ReExe started (or the service manager's restart due), program terminating
     Rebooting,
     Error,          // something inside the tick raised; the timer goes on
 };

@@ -8,6 +8,7 @@
 #include "app/UpdateKey.h"
 #include "base/AkUnit.h"
 #include "base/Log.h"
+#include "base/SystemdSupervision.h"
 #include "documents/DocumentNodes.h"
 
 #include <chrono>
@@ -195,5 +196,8 @@ void WatchdogToggle()
         WatchdogProcess = 0;
         return;
     }
+    // systemd's own watchdog revives a supervised program.
+    if (SupervisedBySystemd())
+        return;
     WatchdogProcess = LaunchProcess(WatchdogCommandLine());
 }

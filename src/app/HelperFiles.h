@@ -33,7 +33,8 @@ void DownloadHelperFile(const std::string& name, const std::string& url, const s
 // or "" when it would lead outside it or holds an unusable name.
 std::string ProgramFileFromService(const std::string& relative);
 
-// Starts PellagoChecker.exe, or stops it when it runs.
+// Starts PellagoChecker.exe, or stops it when it runs; under systemd it
+// only stops one.
 void WatchdogToggle();
 // The command line WatchdogToggle starts.
 std::string WatchdogCommandLine();

@@ -24,9 +24,8 @@ std::string FileNameWithoutExtension(const std::string& path)
 
 } // namespace
 
-bool IsMarketOpen()
+bool IsMarketOpenAt(const DateTime& utc)
 {
-    const DateTime utc = NowUtc();
     switch (utc.dayOfWeek) {
     case kSunday:
         return utc.hour >= kWeekOpensAtHour;
@@ -37,6 +36,20 @@ bool IsMarketOpen()
     default:
         return true;
     }
+}
+
+bool IsMarketOpen() { return IsMarketOpenAt(NowUtc()); }
+
+std::chrono::minutes MarketTimeBetween(std::chrono::system_clock::time_point from,
+                                       std::chrono::system_clock::time_point to, std::chrono::minutes enough)
+{
+    // The week opens and closes on the hour, so ten-minute steps are exact enough.
+    constexpr std::chrono::minutes kStep{10};
+    std::chrono::minutes open{0};
+    for (auto at = from; at < to && open <= enough; at += kStep)
+        if (IsMarketOpenAt(ToUtc(at)))
+            open += kStep;
+    return open;
 }
 
 bool IsTodaysSignal(const std::string& latestSignalFile)

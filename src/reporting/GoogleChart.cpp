@@ -102,17 +102,21 @@ std::string OneChart(const std::vector<TChartDay>& days, const TChartRequest& re
     if (lowest == values.end() || **highest <= 0) return kNoData;
     const double min = **lowest;
     const double max = **highest;
-    const std::vector<std::string> yLabels{ManLabel(min), ManLabel(min + RoundHalfAway((max - min) / 2)),
-                                           ManLabel(max)};
+    // A flat line (one day, or no change) sits mid-height on a range around its value.
+    const double margin = min < max ? 0 : std::max(std::round(std::abs(min) / 100000) * 10000, 10000.0);
+    const std::vector<std::string> yLabels{ManLabel(min - margin), ManLabel(min + RoundHalfAway((max - min) / 2)),
+                                           ManLabel(max + margin)};
     ThinLabels(labels, request.Width);
     return ExportGoogleChart(values, request.Title, request.Width, request.Height, yLabels, labels);
 }
 
 // The encoded value of one day: 0 to 100 over the window's range, two
-// decimals (halves to even); "-1" for a day without a value.
+// decimals (halves to even); "-1" for a day without a value; the middle
+// when every value is the same.
 std::string EncodedValue(const std::optional<double>& value, double min, double scale)
 {
     if (!value) return "-1";
+    if (scale == 0) return "50";
     double v = *value - min;
     if (v != 0) v = std::nearbyint(v / scale * 100) / 100;
     return FormatDecimal(std::clamp(v, 0.0, 100.0));

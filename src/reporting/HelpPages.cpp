@@ -64,9 +64,9 @@ const char kMailHelp[] =
     "<li>ポート … 587"
     "<li>ログインID … そのアカウントのメールアドレス"
     "<li>パスワード … そのアカウントのパスワード"
-    "<li>差出人名 … お好きな名前（例: トレードログ）"
-    "<li>差出人アドレス … 送信元のメールアドレス"
-    "<li>宛先 … 報告を受け取るアドレス。複数の場合は「;」で区切ります"
+    "<li>送信者名 … お好きな名前（例: トレードログ）"
+    "<li>送信者メールアドレス … 送信元のメールアドレス"
+    "<li>受信者メールアドレス … 報告を受け取るアドレス。複数の場合は「;」で区切ります"
     "<li><b>「SSLを使用する」</b> … チェックを入れます（GMailでは必須です。対応していない事業者もあります）"
     "</ul>"
     "<h3>ご注意</h3>"
@@ -100,6 +100,18 @@ const char kFunctionCheckHelp[] =
     "<font color=\"red\">復活のチェックはしばらく動き続けるため、テストの後でPellagoを終了するときは、"
     "1～2分待ってから終了してください。</font>確認するポイントは次の2つです。</p>"
     "<ul><li>Pellagoが異常終了すること<li>しばらくして自動売買モードで起動すること</ul>";
+
+const char kOtherHelp[] =
+    "<h2>その他の設定について</h2>"
+    "<h3>動作ログ</h3>"
+    "<p>画面下の動作ログの表示方法を選びます。<b>「常に表示」</b>は常に決まった高さで、"
+    "<b>「常に最大化して表示」</b>は画面いっぱいに、<b>「動作中のみ表示」</b>は自動売買などの処理中だけ表示します。</p>"
+    "<h3>各画面ごとにヘルプを表示</h3>"
+    "<p>チェックを入れると、左側のタブを切り替えたときに、そのタブのヘルプをこの画面に表示します。"
+    "外すと常にメインのステータス画面を表示します。</p>"
+    "<h3>本体右上\"Ｘボタン\"でタスクトレイへ</h3>"
+    "<p>チェックを入れると、ウィンドウを閉じてもPellagoは終了せず、タスクトレイ（通知領域）で動作を続けます。"
+    "終了するときはタスクトレイのアイコンのメニューから「終了」を選んでください。</p>";
 
 const char kPortfolioHelp[] =
     "<h2>ポートフォリオの設定について</h2>"
@@ -143,6 +155,7 @@ std::string HelpPageHtml(THelpPage page)
     case THelpPage::User: return kUserHelp;
     case THelpPage::Mail: return kMailHelp;
     case THelpPage::FunctionCheck: return kFunctionCheckHelp;
+    case THelpPage::Other: return kOtherHelp;
     case THelpPage::Portfolio: return kPortfolioHelp;
     case THelpPage::VirtualFunds: return kVirtualFundsHelp;
     }

@@ -36,5 +36,5 @@ struct TVirtualFundsPage {
 };
 TVirtualFundsPage VirtualFundsPageHtml(pugi::xml_node account);
 
-enum class THelpPage { Account, User, Mail, FunctionCheck, Portfolio, VirtualFunds };
+enum class THelpPage { Account, User, Mail, FunctionCheck, Other, Portfolio, VirtualFunds };
 std::string HelpPageHtml(THelpPage page);

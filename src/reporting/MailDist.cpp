@@ -2,6 +2,7 @@
 
 #include "base/AkUnit.h"
 #include "base/Log.h"
+#include "reporting/MailRoute.h"
 #include "reporting/SendmailRoute.h"
 
 TMailResult DeliverMail(const TMailSettings& settings, const std::string& subject, const std::string& body)
@@ -22,7 +23,13 @@ void SendTestMail(const TMailSettings& settings, bool localSave, const std::stri
         return;
     }
     AddLog("メール送信開始");
-    const bool sent =
-        DeliverMail(settings, "テストメールです", "これはPellagoによる\r\nテストメールです") == TMailResult::Sent;
-    AddLog(sent ? "メール送信成功" : "メール送信失敗");
+    TakeRouteFailure();
+    if (DeliverMail(settings, "テストメールです", "これはPellagoによる\r\nテストメールです") == TMailResult::Sent) {
+        AddLog("メール送信成功");
+        ShowUserMessage("テストメールを送信しました。\r\n受信者メールアドレスに届いたことを確認してください", "テストメール");
+        return;
+    }
+    const std::string reason = TakeRouteFailure();
+    AddLog(reason.empty() ? "メール送信失敗" : "メール送信失敗: " + reason);
+    ShowUserMessage("テストメールを送信できませんでした。\r\n" + reason, "テストメール");
 }

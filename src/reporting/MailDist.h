@@ -25,5 +25,6 @@ struct TMailSettings {
 TMailResult DeliverMail(const TMailSettings& settings, const std::string& subject, const std::string& body);
 
 // Button1Click: with local save on only the message (naming that option by
-// its caption); otherwise the test mail at once, with its log lines.
+// its caption); otherwise the test mail at once, with its log lines and a
+// message saying whether it went out, or why not.
 void SendTestMail(const TMailSettings& settings, bool localSave, const std::string& localSaveCaption);

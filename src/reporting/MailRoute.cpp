@@ -3,11 +3,25 @@
 #include "base/Log.h"
 
 #include <exception>
+#include <utility>
+
+namespace {
+
+std::string& LastFailure()
+{
+    static std::string reason;
+    return reason;
+}
+
+} // namespace
 
 void LogRouteFailure(const std::string& route, const std::string& reason)
 {
+    LastFailure() = reason;
     AddLog("[" + route + "] メールを送信できませんでした: " + reason);
 }
+
+std::string TakeRouteFailure() { return std::exchange(LastFailure(), std::string()); }
 
 TMailResult RunMailRoute(const std::string& route, const std::function<TMailResult()>& send)
 {

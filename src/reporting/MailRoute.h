@@ -11,5 +11,9 @@
 // "[route] メールを送信できませんでした: reason" in the activity log.
 void LogRouteFailure(const std::string& route, const std::string& reason);
 
+// The reason of the last failure logged since the previous call (empty when
+// none), so the test mail can name it in its dialog.
+std::string TakeRouteFailure();
+
 // Runs `send`; anything it throws is logged as the route's failure and gives Failed.
 TMailResult RunMailRoute(const std::string& route, const std::function<TMailResult()>& send);

@@ -4,6 +4,7 @@
 #include "base/Clock.h"
 #include "base/CurlTransfer.h"
 #include "reporting/MailRoute.h"
+#include "reporting/SmtpFailure.h"
 
 #include <algorithm>
 #include <cstring>
@@ -99,7 +100,7 @@ TMailResult SendBySmtp(const TSmtpSettings& smtp, const TMailContent& mail)
     const CURLcode result = PerformWithEvents(handle);
     if (result == CURLE_OK)
         return TMailResult::Sent;
-    LogRouteFailure("SMTP", url + " との通信に失敗しました (" + (error[0] ? error : curl_easy_strerror(result)) + ")");
+    LogRouteFailure("SMTP", SmtpFailureReason(result, error, Trim(smtp.Host) + ":" + std::to_string(port)));
     return NoConnection(result) ? TMailResult::Unreachable : TMailResult::Failed;
 }
 

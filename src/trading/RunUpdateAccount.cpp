@@ -5,6 +5,7 @@
 #include "documents/AccountDocument.h"
 #include "documents/SignalDocument.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -51,7 +52,35 @@ void SaveDailySnapshot(const pugi::xml_document& accounts, const std::string& sn
                    ")。残高の履歴とグラフにはこの日の分が載りません");
 }
 
+void ReplaceChild(pugi::xml_node target, pugi::xml_node source, const char* name)
+{
+    const pugi::xml_node value = source.child(name);
+    if (!value || !target) return;
+    target.remove_child(name);
+    target.append_copy(value);
+}
+
 } // namespace
+
+bool KeepLogOnTestBalances(pugi::xml_document& tested, const std::string& accountPath, const SessionLog& log)
+{
+    pugi::xml_document stored;
+    if (!LoadAccountDocument(stored, accountPath)) return false;
+    const std::vector<pugi::xml_node> read = AccountElements(tested);
+    const std::vector<pugi::xml_node> accounts = AccountElements(stored);
+    for (size_t i = 0; i < std::min(read.size(), accounts.size()); ++i)
+        if (AccountName(read[i]) == AccountName(accounts[i])) ReplaceChild(accounts[i], read[i], "Today");
+    ReplaceChild(AccountSummaryElement(stored), AccountSummaryElement(tested), "Today");
+    if (!SaveAccountDocument(stored, accountPath)) {
+        if (log) log("[Error!] 口座情報 " + accountPath + " を保存できませんでした");
+        return false;
+    }
+    TRunUpdateAccountSetup setup;
+    setup.ActivityLog = log;
+    SaveDailySnapshot(stored, DailySnapshotPath(Now()), setup);
+    ExtractAccountBalance();
+    return true;
+}
 
 std::string DailySnapshotPath(const DateTime& day) {
     EnsureDir(ProgramPath("AutoTrade/"));

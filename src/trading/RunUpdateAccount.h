@@ -37,6 +37,12 @@ struct TRunUpdateAccountSetup {
 bool RunUpdateAccount(const std::string& signalPath, const std::string& accountPath,
                       const TRunUpdateAccountSetup& setup);
 
+// After a log-on test on a copy of the document: the balances it read (each
+// account's Today and the AccountSummary) go into the stored document, the
+// daily snapshot and the balance history, as a trade run's would. Nothing
+// else of the copy is kept. False when the document cannot be saved.
+bool KeepLogOnTestBalances(pugi::xml_document& tested, const std::string& accountPath, const SessionLog& log);
+
 // "AutoTrade/AccountLog/<yyyy>/<MMdd>.xml" for the day; creates the year folder.
 std::string DailySnapshotPath(const DateTime& day);
 

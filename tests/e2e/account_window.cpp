@@ -135,6 +135,9 @@ TEST(AccountWindow, NewUserSetsUpAnAccountAndTradesFromTheWindow)
     ASSERT_EQ(answers->size(), 2) << window.Memo1->toPlainText().toStdString();
     EXPECT_EQ(answers->at(1), QStringLiteral("[成功] ログインテストに成功しました"))
         << window.Memo1->toPlainText().toStdString();
+    // The balance the test read is kept as a trade run's is, before any run.
+    EXPECT_NE(testsupport::ReadFileBytes(home.file("AutoTrade/AccountLog/Balance.csv")).find(", 1000000"),
+              std::string::npos);
 
     ClickTab(window.PageControl1, window.TabSheet1);
     ASSERT_TRUE(testsupport::WaitUntil([] { return VersionChecked; }, 20000));

@@ -3,16 +3,22 @@
 // the demo signal, trades the LionFX account to its targets, records the run
 // and mails its report to a loopback SMTP server; with the broker refusing
 // every log-on it records the failure for the retry. Whatever the program
-// folder holds afterwards is private to its user.
+// folder holds afterwards is private to its user. Between runs no process of
+// the browser engine stays below the program.
 
 #include "app/MailMessage.h"
 #include "e2e/HeadlessKit.h"
 
 #include <gtest/gtest.h>
 
+#include <QDeadlineTimer>
+#include <QThread>
+
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
+#include <vector>
 
 using headless::ProgramHome;
 using headless::RunResult;
@@ -53,6 +59,24 @@ protected:
 bool Contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
+}
+
+// Every process below `pid` whose program is the browser engine's.
+int EngineProcessesBelow(pid_t pid)
+{
+    std::vector<std::string> pids{std::to_string(pid)};
+    int engine = 0;
+    for (size_t i = 0; i < pids.size(); ++i) {
+        for (const auto& task : std::filesystem::directory_iterator("/proc/" + pids[i] + "/task")) {
+            std::ifstream children(task.path() / "children");
+            for (std::string child; children >> child;) {
+                pids.push_back(child);
+                const std::vector<std::string> arguments = testsupport::ProcessArguments(child);
+                engine += !arguments.empty() && Contains(arguments[0], "QtWebEngineProcess");
+            }
+        }
+    }
+    return engine;
 }
 
 TEST_F(CycleHeadless, OneTickReceivesTheDemoSignalTradesTheAccountToItsTargetsAndMailsTheReport)
@@ -152,6 +176,30 @@ TEST_F(CycleHeadless, AfterAStartAndATradeRunNothingInTheProgramFolderIsReadable
             << entry.path();
     }
     EXPECT_GT(entries, 20) << "the run's logs, documents and snapshots";
+}
+
+TEST_F(CycleHeadless, BetweenRunsTheBrowserEngineKeepsNoProcessRunning)
+{
+    AddAccount("pw");
+    // The engine as the program sets it up itself, not with the tests' flags.
+    home->SetEnvironment("QTWEBENGINE_CHROMIUM_FLAGS", "");
+    const std::unique_ptr<QProcess> program = home->Start(/*once=*/false);
+    ASSERT_TRUE(program->waitForStarted());
+    std::string output;
+    const QDeadlineTimer runEnds(headless::kRunTimeoutMs);
+    while (!Contains(output, "■ 自動売買は") && !runEnds.hasExpired() && program->state() == QProcess::Running) {
+        program->waitForReadyRead(1000);
+        output += program->readAllStandardOutput().toStdString();
+    }
+    ASSERT_TRUE(Contains(output, "■ 自動売買は正常に終了しました")) << output;
+
+    // The pages of the run close as it ends; their processes follow shortly.
+    const QDeadlineTimer settled(15000);
+    while (EngineProcessesBelow(static_cast<pid_t>(program->processId())) > 0 && !settled.hasExpired())
+        QThread::msleep(200);
+    EXPECT_EQ(EngineProcessesBelow(static_cast<pid_t>(program->processId())), 0);
+    program->terminate();
+    headless::Finish(*program, 30000);
 }
 
 } // namespace

@@ -160,7 +160,11 @@ TEST_F(InstallScript, InstalledProgramRunsFromItsFolderAndComesBackHeadlessThrou
     const Outcome service = Script("install", {"--service"});
     ASSERT_EQ(service.exitCode, 0) << service.output;
     const std::string unit = home.file(".config/systemd/user/pellago.service");
-    EXPECT_TRUE(Contains(ReadFileBytes(unit), "ExecStart=\"" + Program() + "pellago\" --headless auto"));
+    // systemd alone supervises: notify with a watchdog, the restart exit code honoured, stop ends everything.
+    for (const std::string& line :
+         {"ExecStart=\"" + Program() + "pellago\" --headless auto", std::string("Type=notify"),
+          std::string("WatchdogSec="), std::string("RestartForceExitStatus=75"), std::string("KillMode=mixed")})
+        EXPECT_TRUE(Contains(ReadFileBytes(unit), line)) << line;
     const Outcome verify = Start("systemd-analyze", {"verify", QString::fromStdString(unit)});
     EXPECT_EQ(verify.exitCode, 0) << verify.output;
 

@@ -136,8 +136,8 @@ private slots:
             for (QWidget* control : window->Stored().controls)
                 names.push_back(control->objectName());
         }
-        QStringList expected{QStringLiteral("Top"), QStringLiteral("Left"), QStringLiteral("Width"),
-                             QStringLiteral("Height")};
+        QStringList expected{QStringLiteral("WindowGeometry"), QStringLiteral("Top"), QStringLiteral("Left"),
+                             QStringLiteral("Width"), QStringLiteral("Height"), QStringLiteral("LogHeight")};
         for (const QString& name : names)
             expected << name;
         QCOMPARE(KeysOfSection(home.settingsFile(), QStringLiteral("Main")), expected);
@@ -293,6 +293,7 @@ private slots:
                                           << false;
         QTest::newRow("home without folder") << QStringList{"--home"} << false << QStringList{} << QString() << false;
         QTest::newRow("unknown option") << QStringList{"--fast"} << false << QStringList{} << QString() << false;
+        QTest::newRow("json without status") << QStringList{"--json"} << false << QStringList{} << QString() << false;
     }
 
     void commandLine()

@@ -107,6 +107,21 @@ private slots:
         QCOMPARE(view->page()->url(), document);
     }
 
+    void settingsTabsShowTheirOwnHelpOpenedAtTheTop()
+    {
+        QWebEngineView* view = window_->WebBrowser1;
+        window_->Button14->click();
+        window_->PageControl2->setCurrentIndex(1);
+        QTRY_VERIFY_WITH_TIMEOUT(BodyText(view).contains(QStringLiteral("機能チェックについて")), 10000);
+        Evaluate(view, QStringLiteral("document.body.style.minHeight = '5000px'; window.scrollTo(0, 3000);"));
+        QTRY_VERIFY_WITH_TIMEOUT(Evaluate(view, QStringLiteral("window.scrollY")).toInt() > 0, 10000);
+
+        window_->PageControl2->setCurrentIndex(3);
+        QTRY_VERIFY_WITH_TIMEOUT(BodyText(view).contains(QStringLiteral("その他の設定について")), 10000);
+        QVERIFY(!BodyText(view).contains(QStringLiteral("機能チェックについて")));
+        QTRY_COMPARE_WITH_TIMEOUT(Evaluate(view, QStringLiteral("window.scrollY")).toInt(), 0, 10000);
+    }
+
     void modelCaseTabShowsTheVirtualFundsPageAndLocksAnAccountWithoutFunds()
     {
         statusfixture::Program program(home_->dir.path());

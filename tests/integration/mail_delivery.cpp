@@ -12,6 +12,7 @@
 #include "broker/web/QtBrowserFactory.h"
 #include "reporting/MailDist.h"
 #include "reporting/MailQueue.h"
+#include "reporting/MailRoute.h"
 #include "support/SimServer.h"
 
 #include <QJsonArray>
@@ -122,25 +123,34 @@ TEST_F(MailDelivery, SmtpDeliversIso2022JpOrUtf8OverStartTlsWithAuth)
     EXPECT_EQ(utf8.subject, "11月5日の自動売買ログ");
 }
 
-TEST_F(MailDelivery, AnUntrustedServerAWrongPasswordOrNoServerIsNoDelivery)
+TEST_F(MailDelivery, AnUntrustedServerAWrongPasswordOrNoServerIsNoDeliveryAndSaysWhy)
 {
     SmtpServer server(spool.path(), certificates->path());
     struct Case {
         const char* what;
         std::function<void(TMailSettings&)> change;
         TMailResult result;
+        std::string reason;
     };
+    const std::string at = "メールサーバー 127.0.0.1:";
+    const int deadPort = testsupport::FreeLoopbackPort();
     const Case cases[] = {
-        {"certificate not trusted", [](TMailSettings& s) { s.Smtp.CaFile.clear(); }, TMailResult::Failed},
-        {"wrong password", [](TMailSettings& s) { s.Smtp.Password = "wrong"; }, TMailResult::Failed},
-        {"port not a number", [](TMailSettings& s) { s.Smtp.Port = "25a"; }, TMailResult::Failed},
-        {"nobody listening", [](TMailSettings& s) { s.Smtp.Port = std::to_string(testsupport::FreeLoopbackPort()); },
-         TMailResult::Unreachable},
+        {"certificate not trusted", [](TMailSettings& s) { s.Smtp.CaFile.clear(); },
+         TMailResult::Failed, at + std::to_string(server.Port()) + " の証明書を信頼できません"},
+        {"wrong password", [](TMailSettings& s) { s.Smtp.Password = "wrong"; }, TMailResult::Failed,
+         at + std::to_string(server.Port()) + " がログインを拒否しました (ユーザー名とパスワードを確認してください)"},
+        {"port not a number", [](TMailSettings& s) { s.Smtp.Port = "25a"; }, TMailResult::Failed,
+         "ホスト、ポートまたは受信者メールアドレスが正しくありません"},
+        {"nobody listening", [&](TMailSettings& s) { s.Smtp.Port = std::to_string(deadPort); },
+         TMailResult::Unreachable,
+         at + std::to_string(deadPort) + " に接続できません (ホストとポートを確認してください)"},
     };
     for (const Case& c : cases) {
         TMailSettings settings = Settings(server.Port());
         c.change(settings);
+        TakeRouteFailure();
         EXPECT_EQ(DeliverMail(settings, "subject", "body"), c.result) << c.what;
+        EXPECT_EQ(TakeRouteFailure(), c.reason) << c.what;
     }
     EXPECT_TRUE(server.Messages().empty());
 }

@@ -11,6 +11,7 @@
 #include "base/Log.h"
 #include "documents/AccountDocument.h"
 #include "reporting/ui/StatusPages.h"
+#include "trading/RunUpdateAccount.h"
 #include "trading/ui/AccountTab.h"
 #include "trading/ui/ModelCaseTab.h"
 #include "trading/ui/PortfolioTab.h"
@@ -25,17 +26,19 @@ namespace {
 constexpr int kActivityLogMode = 1;
 
 // UpdateAccount in log-on test mode on a scratch copy of the document: only a
-// password the broker forced to change reaches the file.
+// password the broker forced to change and the balances read reach the file.
 bool LogOnToEveryEnabledAccount(TPellagoForm& form)
 {
     pugi::xml_document scratch;
     if (!LoadAccountDocument(scratch, form.AccountXmlPath))
         return false;
     const WindowSessions sessions(form, false);
-    TTradeAPI api(
-        CancelRequested, !form.CheckBox10->isChecked(), [](const std::string& text) { AddLog(text); },
-        [](const std::string& text) { AddDetailLog(text); });
-    return api.UpdateAccount(nullptr, scratch, form.AccountXmlPath, TUpdateMode::LogOnTest, sessions.Environment());
+    const SessionLog log = [](const std::string& text) { AddLog(text); };
+    TTradeAPI api(CancelRequested, !form.CheckBox10->isChecked(), log,
+                  [](const std::string& text) { AddDetailLog(text); });
+    const bool ok =
+        api.UpdateAccount(nullptr, scratch, form.AccountXmlPath, TUpdateMode::LogOnTest, sessions.Environment());
+    return KeepLogOnTestBalances(scratch, form.AccountXmlPath, log) && ok;
 }
 
 bool RunLogOnTest(TPellagoForm& form)

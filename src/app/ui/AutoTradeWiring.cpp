@@ -1,3 +1,4 @@
+#include "trading/ui/MessageBoxes.h"
 #include "app/ui/AutoTradeWiring.h"
 
 #include "app/HelperFiles.h"
@@ -5,7 +6,9 @@
 #include "app/ProcessState.h"
 #include "app/SelfUpdate.h"
 #include "app/SignalReception.h"
+#include "app/TickStatus.h"
 #include "base/Log.h"
+#include "base/SystemdSupervision.h"
 #include "app/ui/HomePcWiring.h"
 #include "app/ui/PellagoUnit1.h"
 #include "platform/LogindPower.h"
@@ -18,6 +21,9 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
+
+#include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -89,6 +95,8 @@ AutoTradeOperations AutoTradeWiring::Operations()
     operations.launchProcess = [](const std::string& commandLine) { return LaunchProcess(commandLine) != 0; };
     // The restart's own exit code, so a --once caller can tell it from a retry.
     operations.terminateProgram = [this] { EndProgram(OnceExitCode(TickOutcome::Restarting)); };
+    if (SupervisedBySystemd())
+        operations.restartBySupervisor = [this](std::int64_t delay) { RestartBySupervisor(delay); };
     return operations;
 }
 
@@ -104,18 +112,35 @@ void AutoTradeWiring::OnTimerElapsed()
 {
     const TickOutcome outcome = cycle_->AutoTradeTimerTimer();
     lastOutcome_ = outcome;
+    const std::string status = TickStatus(outcome, timer_.Interval(), Now());
+    if (!status.empty())
+        notifier_.Status(status);
     if (form_.Options().once && RanToItsEnd(outcome))
         EndProgram(OnceExitCode(outcome));
 }
 
-void AutoTradeWiring::EndProgram(int exitCode)
+// The pause ReExe would count down, then an exit systemd answers with a
+// fresh start. The event loop keeps the watchdog pinged meanwhile.
+void AutoTradeWiring::RestartBySupervisor(std::int64_t delay)
+{
+    AddLog("[systemd] " + std::to_string((delay + 999) / 1000) + "秒後にPellagoを終了し、systemdが再起動します");
+    EndProgram(kSupervisorRestartExitCode, delay);
+}
+
+void AutoTradeWiring::AnnounceReady()
+{
+    notifier_.Ready(AutoMode ? "自動売買モードで起動しました" : "起動しました");
+}
+
+void AutoTradeWiring::EndProgram(int exitCode, std::int64_t delayMs)
 {
     if (ending_)
         return;
     ending_ = true;
     timer_.SetEnabled(false);
-    // After the current event: the tick that asked for it finishes first.
-    QTimer::singleShot(0, &form_, [this, exitCode] {
+    // After the current event at the earliest: the tick that asked for it finishes first.
+    const int delay = static_cast<int>(std::clamp<std::int64_t>(delayMs, 0, INT_MAX));
+    QTimer::singleShot(delay, &form_, [this, exitCode] {
         form_.close();
         QCoreApplication::exit(exitCode);
     });
@@ -197,6 +222,6 @@ void AutoTradeWiring::ShowMessageBox(const std::string& caption, const std::stri
         AddLog(caption);
         return;
     }
-    QMessageBox::information(&form_, QString::fromStdString(caption),
+    QMessageBox::information(&form_, MessageBoxTitle(caption),
                              QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }

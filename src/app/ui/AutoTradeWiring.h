@@ -7,6 +7,7 @@
 #include "app/AutoTradeCycle.h"
 #include "app/ui/AutoTradeSettingsFile.h"
 #include "app/ui/QtCycleTimer.h"
+#include "platform/SystemdNotifier.h"
 
 #include <QObject>
 
@@ -34,8 +35,11 @@ public:
     // The outcome of the last tick of AutoTradeTimer.
     std::optional<TickOutcome> LastOutcome() const { return lastOutcome_; }
 
-    // Ends the program (the window closes as by its menu) with the exit code.
-    void EndProgram(int exitCode);
+    // Ends the program (the window closes as by its menu) with the exit code,
+    // after `delayMs` of the event loop.
+    void EndProgram(int exitCode, std::int64_t delayMs = 0);
+    // Tells systemd, when it supervises the program, that start-up is over.
+    void AnnounceReady();
 
     AutoTradeOptions Options() const override;
     std::string Caption() const override;
@@ -53,6 +57,7 @@ private:
     AutoTradeOperations Operations();
     void ConnectButtons();
     void OnTimerElapsed();
+    void RestartBySupervisor(std::int64_t delay);
 
     TPellagoForm& form_;
     AutoTradeSettingsFile settings_;
@@ -61,5 +66,6 @@ private:
     PowerControl* power_ = nullptr;
     std::unique_ptr<AutoTradeCycle> cycle_;
     std::optional<TickOutcome> lastOutcome_;
+    SystemdNotifier notifier_;
     bool ending_ = false;
 };

@@ -13,6 +13,12 @@ bool ParseCommandLine(const std::vector<std::string>& args, StartOptions& option
             options.once = true;
         } else if (arg == "--accept-terms") {
             options.acceptTerms = true;
+        } else if (arg == "--status") {
+            options.status = true;
+        } else if (arg == "--json") {
+            options.json = true;
+        } else if (arg == "--rehearse") {
+            options.rehearse = true;
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;
         } else if (arg == "--version") {
@@ -32,17 +38,25 @@ bool ParseCommandLine(const std::vector<std::string>& args, StartOptions& option
             options.arguments.push_back(arg);
         }
     }
+    if (options.json && !options.status) {
+        error = "--json needs --status";
+        return false;
+    }
     return true;
 }
 
 std::string UsageText()
 {
-    return "使い方: pellago [auto] [--home DIR] [--headless] [--once] [--accept-terms] [--help] [--version]\n"
+    return "使い方: pellago [auto] [--home DIR] [--headless] [--once] [--accept-terms] [--status [--json]] [--rehearse] [--help] [--version]\n"
            "  auto            自動売買モードで起動します\n"
            "  --home DIR      DIR をプログラムフォルダにします (既定: 環境変数 PELLAGO_HOME、なければ実行ファイルのフォルダ)\n"
            "  --headless      ウィンドウを出さずに動作し、動作ログを標準出力にも書きます\n"
            "  --once          最初の自動売買が終わったら終了します (成功なら終了コード 0)\n"
            "  --accept-terms  ソフトウェア使用許諾を表示し、端末で同意を確認します\n"
+           "  --status        前回の自動売買・ポジション・メールの状況を表示します (実行中でも使えます)\n"
+           "  --json          --status の内容を JSON で出力します\n"
+           "  --rehearse      pellago-sim とデモ口座を使う別のフォルダでペーパートレードを 1 回試します\n"
+           "                  (--headless --once と組み合わせられます。あなたの設定と口座には触れません)\n"
            "  --help          この説明を表示します\n"
            "  --version       バージョンと、アップデートに信頼する署名鍵を表示します\n";
 }

@@ -1,5 +1,5 @@
 #pragma once
-// pellago [auto] [--home DIR] [--headless] [--once] [--accept-terms] [--help] [--version]
+// pellago [auto] [--home DIR] [--headless] [--once] [--accept-terms] [--status [--json]] [--rehearse] [--help] [--version]
 // Positional arguments keep their order: the first one decides automatic
 // mode, the helpers pass the retry number after it.
 
@@ -12,6 +12,9 @@ struct StartOptions {
     bool headless = false;              // no window, log lines also on stdout
     bool once = false;                  // end after the first completed tick
     bool acceptTerms = false;           // show the terms on the terminal and ask
+    bool status = false;                // print the folder's state and end
+    bool json = false;                  // --status as one JSON object
+    bool rehearse = false;              // a paper trade in a rehearsal folder
     bool help = false;                  // print the usage and end
     bool version = false;               // print the version and end
 

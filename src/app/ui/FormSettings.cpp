@@ -3,6 +3,7 @@
 #include "base/Angou.h"
 #include "app/ui/RadioGroup.h"
 #include "app/ui/SettingsFile.h"
+#include "app/ui/WindowPlacement.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -79,11 +80,9 @@ void LoadControl(const SettingsFile& file, const QString& section, QWidget* cont
 void SaveFormSettings(const QWidget& window, const StoredControls& stored, const QString& section)
 {
     SettingsSectionWriter file(section);
-    const QRect bounds = window.geometry();
-    file.writeInteger(QStringLiteral("Top"), bounds.top());
-    file.writeInteger(QStringLiteral("Left"), bounds.left());
-    file.writeInteger(QStringLiteral("Width"), bounds.width());
-    file.writeInteger(QStringLiteral("Height"), bounds.height());
+    SaveWindowPlacement(file, window);
+    for (const auto& [key, value] : stored.integers)
+        file.writeInteger(key, *value);
     for (QWidget* control : stored.controls)
         SaveControl(file, control, IsScrambled(stored, control));
     file.save();
@@ -92,12 +91,9 @@ void SaveFormSettings(const QWidget& window, const StoredControls& stored, const
 void LoadFormSettings(QWidget& window, const StoredControls& stored, const QString& section)
 {
     const SettingsFile file;
-    QRect bounds = window.geometry();
-    bounds.moveTop(ReadInt(file, section, QStringLiteral("Top"), bounds.top()));
-    bounds.moveLeft(ReadInt(file, section, QStringLiteral("Left"), bounds.left()));
-    bounds.setWidth(ReadInt(file, section, QStringLiteral("Width"), bounds.width()));
-    bounds.setHeight(ReadInt(file, section, QStringLiteral("Height"), bounds.height()));
-    window.setGeometry(bounds);
+    RestoreWindowPlacement(window, file, section);
+    for (const auto& [key, value] : stored.integers)
+        *value = ReadInt(file, section, key, *value);
     for (QWidget* control : stored.controls)
         LoadControl(file, section, control, IsScrambled(stored, control));
 }

@@ -1,15 +1,18 @@
 // The log memo Memo1 mirrors the activity memo of the log module, in one of
 // three display modes: 0 always shown below the status pages, 1 filling the
 // status-page area, 2 shown only while messages arrive (LogMinTimer hides it
-// 3 s after the last one). Headless runs also echo each line to stdout.
+// 3 s after the last one). Headless runs also echo each line to stdout,
+// with its journal priority in front.
 
 #include "app/ui/PellagoUnit1.h"
 
+#include "app/JournalPriority.h"
 #include "base/Log.h"
 #include "app/ui/RadioGroup.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -22,8 +25,9 @@ namespace {
 
 const QString kStatusBanner = QStringLiteral("Pellago : シグナルに連動して自動売買を行います");
 
-void EchoToStdout(const std::string& line)
+void EchoToStdout(const std::string& activityLine)
 {
+    const std::string line = JournalLine(activityLine);
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fputc('\n', stdout);
     std::fflush(stdout);
@@ -85,8 +89,18 @@ void TPellagoForm::MirrorActivityMemo()
     memoLinesShown_ = lines.size();
     memoFirstLine_ = lines.empty() ? QString() : QString::fromStdString(lines.front());
     memoLastLine_ = lines.empty() ? QString() : QString::fromStdString(lines.back());
+    ShowNewestLine();
+}
+
+// The end of the log in view, and at least the beginning of its newest line
+// when that line is longer than the pane.
+void TPellagoForm::ShowNewestLine()
+{
     Memo1->moveCursor(QTextCursor::End);
     Memo1->ensureCursorVisible();
+    Memo1->moveCursor(QTextCursor::StartOfBlock);
+    Memo1->ensureCursorVisible();
+    Memo1->horizontalScrollBar()->setValue(0);
 }
 
 void TPellagoForm::RadioGroup1Click()
@@ -98,8 +112,7 @@ void TPellagoForm::RadioGroup1Click()
 
 void TPellagoForm::ApplyDisplayMode(int mode)
 {
-    if (isVisible() && !Memo1->isHidden() && !Panel3->isHidden() && !memoFillsBrowserArea_ && Memo1->height() > 0)
-        savedLogHeight_ = Memo1->height();
+    RememberLogHeight();
     if (mode == 1) {
         Panel3->hide();
         Memo1->show();
@@ -111,14 +124,24 @@ void TPellagoForm::ApplyDisplayMode(int mode)
         LogMinTimerTimer();
 }
 
+// The height the user gave the pane below the status pages, kept across the
+// settings panel and the display modes (and, through the settings, restarts).
+void TPellagoForm::RememberLogHeight()
+{
+    if (isVisible() && !Memo1->isHidden() && !Panel3->isHidden() && !memoFillsBrowserArea_ && !settingsPanelOpen_
+        && Memo1->height() >= Memo1->minimumHeight())
+        savedLogHeight_ = Memo1->height();
+}
+
 void TPellagoForm::ShowMemoAtBottom()
 {
     memoFillsBrowserArea_ = false;
     Panel3->show();
     Memo1->show();
-    const int total = std::max(Splitter1->height(), savedLogHeight_ + 10);
+    const int logHeight = std::max(savedLogHeight_, Memo1->minimumHeight());
+    const int total = std::max(Splitter1->height(), logHeight + 10);
     const int panel = PageControl2->isHidden() ? 0 : Splitter1->sizes().value(0);
-    Splitter1->setSizes({panel, std::max(10, total - panel - savedLogHeight_), savedLogHeight_});
+    Splitter1->setSizes({panel, std::max(10, total - panel - logHeight), logHeight});
 }
 
 void TPellagoForm::LogMinTimerTimer()

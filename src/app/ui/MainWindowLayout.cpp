@@ -3,7 +3,9 @@
 // pop-up menus and the timers.
 
 #include "app/SettingsSecrets.h"
+#include "app/ui/HomePcWiring.h"
 #include "app/ui/PellagoUnit1.h"
+#include "app/ui/TrayIcon.h"
 #include "app/ui/WidgetFactory.h"
 
 #include <QAction>
@@ -136,6 +138,8 @@ void TPellagoForm::BuildMenus()
             [this](const QPoint& at) { PopupMenu1->popup(TreeView1->viewport()->mapToGlobal(at)); });
 
     PopupMenuExit = Named(new QMenu(this), "PopupMenuExit");
+    ShowFromTray = Named(PopupMenuExit->addAction(QStringLiteral("表示(&S)")), "ShowFromTray");
+    connect(ShowFromTray, &QAction::triggered, this, [this] { homePc_->Tray().FromTray(); });
     ExitProgram = Named(PopupMenuExit->addAction(QStringLiteral("終了(&e)")), "ExitProgram");
     connect(ExitProgram, &QAction::triggered, this, &TPellagoForm::CloseProgram);
 }
@@ -173,4 +177,5 @@ void TPellagoForm::CollectStoredControls()
     stored_.scrambled.clear();
     for (const char* name : kScrambledSettingKeys)
         stored_.scrambled.push_back(findChild<QWidget*>(QString::fromLatin1(name)));
+    stored_.integers = {{QStringLiteral("LogHeight"), &savedLogHeight_}};
 }

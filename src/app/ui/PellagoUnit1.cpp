@@ -1,3 +1,4 @@
+#include "trading/ui/MessageBoxes.h"
 #include "app/ui/PellagoUnit1.h"
 
 #include "base/AkUnit.h"
@@ -7,6 +8,7 @@
 #include "app/ServiceContext.h"
 #include "app/ui/AccountScreensWiring.h"
 #include "app/ui/AutoTradeWiring.h"
+#include "app/ui/CloseQuestion.h"
 #include "app/ui/MailWiring.h"
 #include "app/ui/HomePcWiring.h"
 #include "app/ui/ServiceWiring.h"
@@ -66,7 +68,7 @@ void TPellagoForm::ShowUserMessageBox(const std::string& text, const std::string
         return;
     }
     const QString shown = QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    auto* box = new QMessageBox(QMessageBox::Information, QString::fromStdString(caption), shown, QMessageBox::Ok, this);
+    auto* box = new QMessageBox(QMessageBox::Information, MessageBoxTitle(caption), shown, QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();
@@ -97,6 +99,16 @@ void TPellagoForm::CloseProgram()
 
 void TPellagoForm::closeEvent(QCloseEvent* event)
 {
+    // The close box (never spontaneous when the program closes itself).
+    if (event->spontaneous() && AutoMode && !Headless()) {
+        const CloseAnswer answer = AskBeforeEndingAutoTrading(this, TrayIcon::Available());
+        if (answer != CloseAnswer::Quit) {
+            event->ignore();
+            if (answer == CloseAnswer::ToTray)
+                homePc_->Tray().ToTray();
+            return;
+        }
+    }
     EndWatchdog();
     homePc_->CloseWakeTimer();
     event->accept();

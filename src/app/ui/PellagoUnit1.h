@@ -196,6 +196,7 @@ public:
     QAction* MoveAccountUp = nullptr;
     QAction* MoveAccountDown = nullptr;
     QMenu* PopupMenuExit = nullptr;
+    QAction* ShowFromTray = nullptr;
     QAction* ExitProgram = nullptr;
 
     // --- Timers ---------------------------------------------------------------
@@ -315,6 +316,8 @@ private:
     void ApplyDisplayMode(int mode);
     void MirrorActivityMemo();
     void ShowMemoAtBottom();
+    void RememberLogHeight();
+    void ShowNewestLine();
     void ShowUserMessageBox(const std::string& text, const std::string& caption);
 
     TradeRunResult TradeNewestSignal();

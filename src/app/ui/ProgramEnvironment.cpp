@@ -5,6 +5,9 @@
 #include "broker/SessionTimings.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QtGlobal>
 
 #include <chrono>
@@ -12,6 +15,13 @@
 void ExportProgramHome(const QString& folder)
 {
     qputenv("PELLAGO_HOME", folder.toLocal8Bit());
+}
+
+void LoadQtJapanese()
+{
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
 }
 
 void ApplyTestClockOffset()

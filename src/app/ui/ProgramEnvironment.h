@@ -8,6 +8,10 @@
 // new file) come back in the same folder without --home.
 void ExportProgramHome(const QString& folder);
 
+// Qt's own texts (the standard buttons はい/いいえ/キャンセル, the context
+// menus of the text boxes) in Japanese, whatever the desktop's language.
+void LoadQtJapanese();
+
 // Test-only: PELLAGO_TEST_CLOCK_OFFSET (signed seconds) moves the program's
 // clock, so the idle benchmark and the end-to-end tests can place a run on a
 // weekend or a weekday whatever the real date is. Unset or not a number:

@@ -6,11 +6,14 @@
 #include "app/ui/WidgetFactory.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <QWebEngineView>
 
@@ -35,6 +38,20 @@ QLineEdit* LabelledEdit(QWidget* page, const char* labelName, const QString& cap
     return edit;
 }
 
+// The log pane never shrinks below this many lines.
+constexpr int kLogMinimumLines = 4;
+
+// One font for the whole log: a face that has both the Japanese and the
+// Latin glyphs keeps every line the same height.
+QFont LogFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("Noto Sans CJK JP"),
+                      QStringLiteral("monospace")});
+    font.setStyleHint(QFont::Monospace);
+    return font;
+}
+
 } // namespace
 
 void TPellagoForm::BuildRightPanel()
@@ -56,8 +73,10 @@ void TPellagoForm::BuildRightPanel()
 
     Memo1 = Named(new QPlainTextEdit, "Memo1");
     Memo1->setReadOnly(true);
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Memo1->setMinimumHeight(10);
+    // Long lines wrap, so the time and the start of every message stay in view.
+    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Memo1->setFont(LogFont());
+    Memo1->setMinimumHeight(kLogMinimumLines * QFontMetrics(Memo1->font()).lineSpacing() + 2 * Memo1->frameWidth() + 8);
 
     Splitter1->addWidget(PageControl2);
     Splitter1->addWidget(Panel3);
@@ -65,6 +84,7 @@ void TPellagoForm::BuildRightPanel()
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
     Splitter1->setStretchFactor(2, 0);
+    connect(Splitter1, &QSplitter::splitterMoved, this, &TPellagoForm::RememberLogHeight);
 }
 
 void TPellagoForm::BuildSettingsPanel()
@@ -77,10 +97,12 @@ void TPellagoForm::BuildSettingsPanel()
 
     // 入出金履歴
     auto* inOut = new QVBoxLayout(TabSheet6);
-    Label30 = Named(new QLabel(QStringLiteral("※ 入出金履歴を記入すると、それらを差し引いてグラフ描画します")), "Label30");
+    Label30 = Named(new QLabel(QStringLiteral("※ 入出金履歴を記入すると、それらを差し引いてグラフ描画します。"
+                                        "入出金額は入金をプラス、出金をマイナスで記入します (例: 出金10万円は -100000)")), "Label30");
+    Label30->setWordWrap(true);
     StringGrid1 = Named(new QTableWidget(0, 3), "StringGrid1");
     StringGrid1->setHorizontalHeaderLabels(
-        {QStringLiteral("日時"), QStringLiteral("口座残高"), QStringLiteral("入出金額")});
+        {QStringLiteral("日時"), QStringLiteral("口座残高"), QStringLiteral("入出金額 (出金は−)")});
     StringGrid1->verticalHeader()->hide();
     StringGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -97,6 +119,11 @@ void TPellagoForm::BuildSettingsPanel()
     Button20 = MakeButton(TabSheet7, "Button20", QStringLiteral("自動復活テスト"), QRect(330, 10, 150, 28));
     Button16 = MakeButton(TabSheet7, "Button16", QStringLiteral("監視アプリを開始"), QRect(490, 10, 120, 28));
     Button16->hide();
+    // The buttons share the tab's width, so a narrow panel cuts none of them off.
+    auto* checks = new QHBoxLayout(TabSheet7);
+    checks->setContentsMargins(10, 10, 10, 10);
+    for (QPushButton* button : {Button18, Button19, Button20, Button16})
+        checks->addWidget(button, 0, Qt::AlignTop);
 
     // モデルケース・仮想資金
     QWidget* model = TabSheet8;

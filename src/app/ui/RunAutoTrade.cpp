@@ -27,7 +27,7 @@ namespace {
 
 constexpr int kActivityLogMode = 1;
 
-// "■ 最新のシグナル AutoTrade/SignalLog/2025\0105.xmlを元に": where the file
+// "■ 最新のシグナル AutoTrade/SignalLog/2025/0105.xmlを元に": where the file
 // lies, relative to the program folder, then its name.
 std::string SignalFileLine(const std::string& signalPath)
 {
@@ -35,7 +35,7 @@ std::string SignalFileLine(const std::string& signalPath)
     std::string folder = path.parent_path().generic_string();
     if (folder.rfind(ProgramFolder(), 0) == 0)
         folder.erase(0, ProgramFolder().size());
-    return "■ 最新のシグナル " + folder + "\\" + path.filename().string() + "を元に";
+    return "■ 最新のシグナル " + folder + "/" + path.filename().string() + "を元に";
 }
 
 } // namespace

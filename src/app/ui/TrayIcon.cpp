@@ -59,9 +59,11 @@ TrayIcon::TrayIcon(QWidget& window, QMenu& menu, std::function<bool()> closeBoxT
     window_.installEventFilter(this);
 }
 
+bool TrayIcon::Available() { return AvailabilityCheck()(); }
+
 bool TrayIcon::TrayAvailable()
 {
-    if (AvailabilityCheck()())
+    if (Available())
         return true;
     if (!noTrayLogged_)
         AddLog("タスクトレイが見つからないため、ウィンドウは通常どおり最小化します");

@@ -1,7 +1,7 @@
 #pragma once
 // The main window in the notification area: ToTray hides the window behind
 // an icon, FromTray shows it again. A left click on the icon restores the
-// window, a right click shows the tray menu ("終了(&e)"). Minimizing always
+// window, a right click shows the tray menu ("表示(&S)", "終了(&e)"). Minimizing always
 // goes to the tray, the close box only when the window says so (CheckBox25).
 // Without a system tray the window minimizes as usual, and the log says so
 // once.
@@ -29,6 +29,9 @@ public:
     // Out of the tray if it is there, and to the front in any case (also
     // what a second start's hand-over does).
     void FromTray();
+
+    // Whether there is a system tray to go to.
+    static bool Available();
 
     // Tests replace the platform's answer to "is there a system tray?".
     static void SetAvailabilityCheck(std::function<bool()> check);

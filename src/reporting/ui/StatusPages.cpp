@@ -52,10 +52,10 @@ TStatusPageContext StatusPages::Context() const
     return context;
 }
 
-void StatusPages::Draw(const char* what, const std::function<std::optional<std::string>()>& build)
+void StatusPages::Draw(const char* what, const std::function<std::optional<std::string>()>& build, bool fromTop)
 {
     try {
-        if (const std::optional<std::string> body = build()) view_->ShowBody(QString::fromStdString(*body));
+        if (const std::optional<std::string> body = build()) view_->ShowBody(QString::fromStdString(*body), fromTop);
     } catch (const std::exception& error) {
         AddDetailLog(std::string("[Status] ") + what + ": " + error.what());
         view_->ShowBody(QStringLiteral("<h2>画面を表示できませんでした</h2>"));
@@ -64,6 +64,9 @@ void StatusPages::Draw(const char* what, const std::function<std::optional<std::
 
 void StatusPages::InitStatusDocument()
 {
+    // Nobody sees the view of a headless program: without a document it
+    // keeps no page, and the engine rests between runs.
+    if (form_.Headless()) return;
     view_->InitStatusDocument();
 }
 
@@ -84,7 +87,7 @@ void StatusPages::DrawInOutPage()
 
 void StatusPages::DrawHelpPage(THelpPage page)
 {
-    Draw("help", [page] { return HelpPageHtml(page); });
+    Draw("help", [page] { return HelpPageHtml(page); }, true);
 }
 
 void StatusPages::DrawVirtualFundsPage(int accountIndex)
@@ -136,8 +139,8 @@ void StatusPages::DrawPageOfSettingsTab(int index)
         grid_->Fill();
         DrawInOutPage();
         break;
-    case kFunctionCheckTab:
-    case kOtherTab: DrawHelpPage(THelpPage::FunctionCheck); break;
+    case kFunctionCheckTab: DrawHelpPage(THelpPage::FunctionCheck); break;
+    case kOtherTab: DrawHelpPage(THelpPage::Other); break;
     case kModelCaseTab:
         warnedAccount_ = -1;
         DrawVirtualFundsPage(std::max(form_.ComboBox3->currentIndex(), 0));

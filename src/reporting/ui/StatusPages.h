@@ -46,7 +46,7 @@ public:
 private:
     TStatusPageContext Context() const;
     // Builds a page and shows it; a failure shows an error text instead.
-    void Draw(const char* what, const std::function<std::optional<std::string>()>& build);
+    void Draw(const char* what, const std::function<std::optional<std::string>()>& build, bool fromTop = false);
     void DrawHtmlTimerTimer();
     void LinkActivated(const QString& name);
     void SelectMainTab(int index);

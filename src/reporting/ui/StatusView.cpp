@@ -53,7 +53,6 @@ public:
     {
         settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
         settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-        opener = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     }
     std::function<void(const QUrl&)> opener;
 
@@ -81,11 +80,23 @@ private:
 };
 
 StatusView::StatusView(QWebEngineView* view)
-    : QObject(view), view_(view), profile_(new QWebEngineProfile(this)), page_(nullptr)
+    : QObject(view), view_(view), opener_([](const QUrl& url) { QDesktopServices::openUrl(url); })
 {
+}
+
+StatusView::~StatusView()
+{
+    // A page must go before its profile.
+    delete page_;
+}
+
+void StatusView::CreatePage()
+{
+    profile_ = new QWebEngineProfile(this);
     profile_->setHttpCacheType(QWebEngineProfile::NoCache);
     profile_->installUrlSchemeHandler(kChartScheme, new ChartSchemeHandler(profile_));
     page_ = new StatusPage(profile_, this);
+    page_->opener = opener_;
     // A cancelled link also ends in a failed load; only the document's own load counts.
     connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {
         if (!ok || documentReady_) return;
@@ -95,34 +106,32 @@ StatusView::StatusView(QWebEngineView* view)
     view_->setPage(page_);
 }
 
-StatusView::~StatusView()
-{
-    // A page must go before its profile.
-    delete page_;
-}
-
 void StatusView::InitStatusDocument()
 {
+    if (!page_) CreatePage();
     documentReady_ = false;
     page_->setHtml(QString::fromStdString(StatusDocumentText()), DocumentBase());
 }
 
-void StatusView::ShowBody(const QString& html)
+void StatusView::ShowBody(const QString& html, bool fromTop)
 {
     body_ = html;
+    fromTop_ = fromTop;
     bodyPending_ = true;
     if (documentReady_) ApplyBody();
 }
 
 void StatusView::SetExternalOpener(std::function<void(const QUrl&)> opener)
 {
-    page_->opener = std::move(opener);
+    opener_ = std::move(opener);
+    if (page_) page_->opener = opener_;
 }
 
 void StatusView::ApplyBody()
 {
     bodyPending_ = false;
     const QString literal = QString::fromUtf8(QJsonDocument(QJsonArray{body_}).toJson(QJsonDocument::Compact));
-    page_->runJavaScript(QStringLiteral("document.body.innerHTML = ") + literal + QStringLiteral("[0];"),
+    const QString scroll = fromTop_ ? QStringLiteral("window.scrollTo(0, 0);") : QString();
+    page_->runJavaScript(QStringLiteral("document.body.innerHTML = ") + literal + QStringLiteral("[0];") + scroll,
                          QWebEngineScript::ApplicationWorld);
 }

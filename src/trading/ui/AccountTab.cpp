@@ -147,7 +147,7 @@ void AccountTab::EditXMLValueChange(const QString& text)
     if (StoreAccountValue(editedAccount_, editedName_, value))
         storedText_ = text;
     else
-        AddLog("[" + editedName_ + "] 値を Setting\\Account.xml に保存できませんでした");
+        AddLog("[" + editedName_ + "] 値を Setting/Account.xml に保存できませんでした");
 }
 
 void AccountTab::ComboXMLValueChange(int index)

@@ -11,13 +11,18 @@ QString Shown(const std::string& text)
 
 } // namespace
 
+QString MessageBoxTitle(const std::string& caption)
+{
+    return caption.empty() ? QStringLiteral("Pellago") : MessageBoxTitle(caption);
+}
+
 bool AskOkCancel(QWidget* parent, const std::string& caption, const std::string& text)
 {
-    return QMessageBox::question(parent, QString::fromStdString(caption), Shown(text),
+    return QMessageBox::question(parent, MessageBoxTitle(caption), Shown(text),
                                  QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
 void ShowMessage(QWidget* parent, const std::string& caption, const std::string& text)
 {
-    QMessageBox::information(parent, QString::fromStdString(caption), Shown(text));
+    QMessageBox::information(parent, MessageBoxTitle(caption), Shown(text));
 }

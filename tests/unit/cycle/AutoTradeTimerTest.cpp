@@ -244,6 +244,22 @@ TEST_F(CycleTest, RestartedProcessFailsAgainWithALongerDelay)
                                   QuoteArg("/opt/pellago/pellago auto 4") + " " + QuoteArg("720"));
 }
 
+TEST_F(CycleTest, UnderSystemdTheRestartIsLeftToItAfterTheSamePause)
+{
+    std::vector<std::int64_t> delays;
+    AutoTradeOperations operations = Operations();
+    operations.restartBySupervisor = [&](std::int64_t delay) { delays.push_back(delay); };
+    AutoTradeCycle supervised{host, timer, settings, power, operations};
+    AutoRetryCount = 3;
+    settings.values["LatestTrade"] = "0";
+    runResult = false;
+    EXPECT_EQ(supervised.AutoTradeTimerTimer(), TickOutcome::Restarting);
+    EXPECT_EQ(delays, std::vector<std::int64_t>{720000});
+    EXPECT_TRUE(launched.empty());
+    EXPECT_EQ(terminations, 0);
+    EXPECT_EQ(settings.values["URetryCount"], "4");
+}
+
 TEST_F(CycleTest, EveryTenthFailureRebootsWhenAllowed)
 {
     struct Case {

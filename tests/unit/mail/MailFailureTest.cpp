@@ -3,6 +3,7 @@
 
 #include "reporting/MailDist.h"
 #include "reporting/MailQueue.h"
+#include "reporting/SmtpFailure.h"
 #include "support/ScratchProgram.h"
 
 #include <gtest/gtest.h>
@@ -74,6 +75,32 @@ TEST(MailQueuePass, ThatBrokeOffLeavesTheQueueToTheNextPass)
     });
     EXPECT_EQ(sent, 2);
     EXPECT_TRUE(program.QueuedMails().empty());
+}
+
+} // namespace
+
+namespace {
+
+// The refusals the loopback server never gives: libcurl reports the
+// server's reply to MAIL FROM or RCPT TO in its error text.
+TEST(SmtpFailureReason, NamesTheRefusedAddressWithTheServersReply)
+{
+    struct Case {
+        CURLcode code;
+        const char* curlError;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {CURLE_SEND_ERROR, "RCPT failed: 550",
+         "メールサーバーが受信者メールアドレスを受け付けませんでした (応答 550)"},
+        {CURLE_RECV_ERROR, "MAIL failed: 553",
+         "メールサーバーが送信者メールアドレスを受け付けませんでした (応答 553)"},
+        {CURLE_COULDNT_RESOLVE_HOST, "Could not resolve host: smtp.invalid",
+         "メールサーバー smtp.invalid:587 が見つかりません (ホスト名を確認してください)"},
+        {CURLE_USE_SSL_FAILED, "", "メールサーバー smtp.invalid:587 は暗号化 (STARTTLS) に対応していません"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SmtpFailureReason(c.code, c.curlError, "smtp.invalid:587"), c.reason) << c.curlError;
 }
 
 } // namespace
