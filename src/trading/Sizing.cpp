@@ -87,9 +87,7 @@ TPortfolioLeverage FindPortfolioLeverage(pugi::xml_node portfolio, const std::st
 
 std::optional<double> VirtualFunds(pugi::xml_node account, const TradeLogFunction& log)
 {
-    // Only an account that asks for virtual funds gets them; one that never
-    // set the mode (an older document) trades on its balance.
-    if (!IsTrueText(ChildValue(account, "VirtualBalanceMode"))) return 0.0;
+    if (!ChildBoolean(account, "VirtualBalanceMode")) return 0.0;
     const std::string text = ChildValue(account, "VirtualBalance");
     double funds = 0;
     if (TryParseDecimal(text, funds)) return funds;

@@ -102,7 +102,10 @@ TTradeAPI::AccountResult TTradeAPI::UpdateOneAccount(pugi::xml_node account,
     }
     // An amount that would size every order wrongly: no log-on, no trade.
     const TradeLogFunction log = [this](const std::string& text) { AddTradeLog(text); };
-    if (mode == TUpdateMode::Trade && !VirtualFunds(account, log)) return AccountResult::Failed;
+    // A mode that does not read is left to the sizing, which ends the run on it.
+    if (mode == TUpdateMode::Trade && IsTrueText(ChildValue(account, "VirtualBalanceMode")) &&
+        !VirtualFunds(account, log))
+        return AccountResult::Failed;
 
     if (SelectBrokerFamily(name) == TBrokerFamily::None)
         AddTradeLog("[" + name + "] 口座名「" + name +

@@ -1,4 +1,3 @@
-#include "trading/ui/MessageBoxes.h"
 #include "app/ui/AutoTradeWiring.h"
 
 #include "app/HelperFiles.h"
@@ -13,6 +12,7 @@
 #include "app/ui/PellagoUnit1.h"
 #include "platform/LogindPower.h"
 #include "trading/SignalFiles.h"
+#include "trading/ui/MessageBoxes.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -13,7 +13,7 @@ QString Shown(const std::string& text)
 
 QString MessageBoxTitle(const std::string& caption)
 {
-    return caption.empty() ? QStringLiteral("Pellago") : MessageBoxTitle(caption);
+    return caption.empty() ? QStringLiteral("Pellago") : QString::fromStdString(caption);
 }
 
 bool AskOkCancel(QWidget* parent, const std::string& caption, const std::string& text)
