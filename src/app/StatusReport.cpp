@@ -71,11 +71,13 @@ std::vector<LogEntry> RecentActivity(const DateTime& now)
 // The minutes N of "…N分後に再実行します".
 std::optional<int> RetryMinutes(const std::string& text)
 {
-    std::size_t end = text.find(kRetryAnnounced);
+    const std::size_t end = text.find(kRetryAnnounced);
+    if (end == std::string::npos)
+        return std::nullopt;
     std::size_t begin = end;
     while (begin > 0 && std::isdigit(static_cast<unsigned char>(text[begin - 1])))
         --begin;
-    if (end == std::string::npos || begin == end)
+    if (begin == end)
         return std::nullopt;
     return std::stoi(text.substr(begin, end - begin));
 }
