@@ -1,5 +1,6 @@
 #include "app/ProcessLaunch.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <spawn.h>
@@ -113,6 +114,20 @@ pid_t LaunchArguments(const std::vector<std::string>& arguments)
         return 0;
     StartedChildren().push_back(pid);
     return pid;
+}
+
+int RunToEnd(const std::vector<std::string>& arguments)
+{
+    const pid_t pid = LaunchArguments(arguments);
+    if (pid == 0)
+        return -1;
+    int status = 0;
+    pid_t done = 0;
+    while ((done = waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
+    }
+    auto& children = StartedChildren();
+    children.erase(std::remove(children.begin(), children.end(), pid), children.end());
+    return done == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 pid_t LaunchProcess(const std::string& commandLine)

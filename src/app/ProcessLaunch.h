@@ -21,6 +21,9 @@ std::string JoinCommandLine(const std::vector<std::string>& arguments);
 // its process id, or 0 when it could not be started.
 pid_t LaunchProcess(const std::string& commandLine);
 pid_t LaunchArguments(const std::vector<std::string>& arguments);
+// Starts the program as LaunchArguments does and waits for it to end: its
+// exit code, or -1 when it could not be started or did not exit normally.
+int RunToEnd(const std::vector<std::string>& arguments);
 
 // Ends a process started by LaunchProcess (SIGTERM) and collects it if it
 // was our child. False when there was no such process.

@@ -10,6 +10,7 @@
 #include "app/UpdateMarkers.h"
 #include "base/AkUnit.h"
 #include "base/Log.h"
+#include "base/SystemdSupervision.h"
 #include "documents/AccountDocument.h"
 #include "documents/DocumentNodes.h"
 #include "documents/XmlFile.h"
@@ -140,6 +141,25 @@ std::string TakeRollback()
     return failed;
 }
 
+// systemd ends what is left of the unit together with the program, so under
+// systemd the new file goes in place before the exit and systemd's next start
+// runs it; that start's ExecStartPre puts the old one back if it never came up.
+bool SwapInForSystemd(const std::string& newFile)
+{
+    Replacing = true;
+    const int code = RunToEnd({ProgramPath("Bin/replace.exe"), "--swap", newFile, ExecutablePath()});
+    if (code != 0) {
+        AddLog("[AutoUpdate] replace.exe が新しいプログラムを置けませんでした(終了コード " + std::to_string(code) +
+               ")。詳しくは Bin/Replace.log をご覧ください");
+        OnReplaceWaitTimeout();
+        return false;
+    }
+    AddLog("[systemd] 新しいプログラムを置きました。Pellagoを終了し、systemdが新しいプログラムで起動します");
+    if (const auto& restart = CurrentServiceHooks().restartBySupervisor)
+        restart();
+    return true;
+}
+
 } // namespace
 
 bool DownloadAndHandOver(const std::string& url, const std::string& versionText, const std::string& mode,
@@ -156,6 +176,8 @@ bool DownloadAndHandOver(const std::string& url, const std::string& versionText,
     }
     WriteIniString(SettingsIniPath(), kSection, "PendingVersion", versionText);
     AddLog("[AutoUpdate] 最新version " + versionText + " のダウンロードに成功。再起動します");
+    if (SupervisedBySystemd())
+        return SwapInForSystemd(newFile);
     // The watchdog must not revive the old program meanwhile.
     if (WatchdogProcess) {
         TerminateProcess(WatchdogProcess);
@@ -277,6 +299,8 @@ bool CompleteStartupVersionCheck(const ServiceSettings& settings)
 void ShowProgramIsUp()
 {
     std::ofstream(ProgramPath(std::string("Bin/") + kProgramUpFile), std::ios::trunc) << getpid() << "\n";
+    std::error_code ec;
+    std::filesystem::remove(ProgramPath(std::string("Bin/") + kSwappedFile), ec);
 }
 
 bool ReportUpdateOutcome(bool mailReports, double runningVersion)

@@ -15,7 +15,8 @@ bool CheckForUpdate(const ServiceSettings& settings, bool automatic, bool manual
 // Downloads the program file from url into Bin/Pellago.bin, keeps it only
 // when the trusted key signed it as version `versionText`, and hands it to
 // replace.exe (watchdog stopped, window out of the tray, Replacing set,
-// ReplaceWaitTimer armed). On failure logs the failure line and `stopLine`.
+// ReplaceWaitTimer armed); under systemd swaps it in and exits for systemd
+// to start it. On failure logs the failure line and `stopLine`.
 bool DownloadAndHandOver(const std::string& url, const std::string& versionText, const std::string& mode,
                          const std::string& stopLine);
 
@@ -42,7 +43,7 @@ void StartupVersionCheck(const ServiceSettings& settings);
 bool CompleteStartupVersionCheck(const ServiceSettings& settings);
 
 // Tells a waiting replace.exe that this program has started: Bin/update-started
-// holds our process id.
+// holds our process id. A swap under systemd is settled with it.
 void ShowProgramIsUp();
 
 // Start-up after a hand-over (CheckVersion = 1): logs a rollback by

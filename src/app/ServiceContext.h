@@ -36,6 +36,8 @@ struct ServiceHooks {
     std::function<void()> closeSettingsPanel;
     // End the program at once (the restart and revival tests).
     std::function<void()> terminateProgram;
+    // End the program with the exit code systemd answers with a fresh start.
+    std::function<void()> restartBySupervisor;
     // A question with OK and Cancel; true for OK. Without it the answer is Cancel.
     std::function<bool(const std::string& caption, const std::string& text)> askOkCancel;
 };

@@ -162,7 +162,9 @@ TEST_F(InstallScript, InstalledProgramRunsFromItsFolderAndComesBackHeadlessThrou
     const std::string unit = home.file(".config/systemd/user/pellago.service");
     // systemd alone supervises: notify with a watchdog, the restart exit code honoured, stop ends everything.
     for (const std::string& line :
-         {"ExecStart=\"" + Program() + "pellago\" --headless auto", std::string("Type=notify"),
+         {"ExecStart=\"" + Program() + "pellago\" --headless auto",
+          "ExecStartPre=-\"" + Program() + "Bin/replace.exe\" --settle \"" + Program() + "pellago\"",
+          std::string("Type=notify"),
           std::string("WatchdogSec="), std::string("RestartForceExitStatus=75"), std::string("KillMode=mixed")})
         EXPECT_TRUE(Contains(ReadFileBytes(unit), line)) << line;
     const Outcome verify = Start("systemd-analyze", {"verify", QString::fromStdString(unit)});

@@ -5,6 +5,7 @@
 #include "app/ServiceContext.h"
 #include "app/SignalReception.h"
 #include "base/Log.h"
+#include "base/SystemdSupervision.h"
 #include "app/ui/AutoTradeWiring.h"
 #include "app/ui/HomePcWiring.h"
 #include "app/ui/PellagoUnit1.h"
@@ -44,6 +45,8 @@ void CompleteServiceHooks(TPellagoForm& form, AutoTradeWiring& autoTrade)
         hooks.closeSettingsPanel = [&form] { form.Button15Click(); };
     if (!hooks.terminateProgram)
         hooks.terminateProgram = [&autoTrade] { autoTrade.EndProgram(0); };
+    if (!hooks.restartBySupervisor)
+        hooks.restartBySupervisor = [&autoTrade] { autoTrade.EndProgram(kSupervisorRestartExitCode); };
     SetServiceHooks(hooks);
 }
 

@@ -1,4 +1,6 @@
 // replace.exe <program pid> <new file> <executable> <mode> [program options...]
+// replace.exe --swap <new file> <executable>   (under systemd, see SupervisedSwap.h)
+// replace.exe --settle <executable>            (the unit's ExecStartPre)
 // Ends the running program, keeps a backup of its executable, puts the new
 // file in its place and starts it again with the mode and the options. A
 // new program that does not show it is up (Bin/update-started) in time is
@@ -10,10 +12,12 @@
 #include "helpers/common/HelperLog.h"
 #include "base/PrivateFiles.h"
 #include "helpers/replace/Replacement.h"
+#include "helpers/replace/SupervisedSwap.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 
 namespace {
 
@@ -32,6 +36,10 @@ int main(int argc, char** argv)
     MakeNewFilesPrivate();
     OutliveInheritedOutput();
     HelperLog log(OwnFolder() + "Replace.log");
+    if (argc == 4 && std::string_view(argv[1]) == "--swap")
+        return SwapForSupervisor(argv[2], argv[3], log);
+    if (argc == 3 && std::string_view(argv[1]) == "--settle")
+        return SettleSwap(argv[2], log);
     ReplaceRequest request;
     if (!ParseReplaceRequest(argc, argv, request)) {
         log.Line("usage: replace.exe <pid> <new file> <executable> <auto|\"\"> [options...]");
