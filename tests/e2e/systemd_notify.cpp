@@ -3,8 +3,8 @@
 // program in automatic mode reports READY, keeps pinging the watchdog
 // through a trade run that slow broker pages stretch well past the watchdog
 // period, reports the run's outcome as STATUS, starts no PellagoChecker,
-// and stops pinging once its
-// cycle is frozen (SIGSTOP), which is what makes systemd kill and restart it.
+// and stops pinging once its cycle is frozen (SIGSTOP); killed as systemd's
+// watchdog kills it, the program starts again in the same folder.
 
 #include "e2e/HeadlessKit.h"
 
@@ -126,8 +126,25 @@ TEST_F(SystemdNotify, ReadyPingsThroughALongRunStatusOfItsOutcomeAndNoPingOnceFr
     ::kill(static_cast<pid_t>(program->processId()), SIGSTOP);
     manager.Collect(200); // what was on its way
     EXPECT_EQ(manager.Find("WATCHDOG=1", manager.Collect(2 * kWatchdogMs)), -1) << "a frozen program pinged";
+    // What systemd's watchdog then does: SIGABRT, SIGKILL after the abort
+    // time-out (a frozen program never handles the first), and a new start.
+    ::kill(static_cast<pid_t>(program->processId()), SIGABRT);
+    manager.Collect(500);
     ::kill(static_cast<pid_t>(program->processId()), SIGKILL);
     program->waitForFinished();
+    const size_t restart = manager.received.size();
+    const std::unique_ptr<QProcess> restarted = home.Start(false);
+    ASSERT_TRUE(testsupport::WaitUntil(
+        [&] {
+            manager.Collect(500);
+            const int up = manager.Find("READY=1", restart);
+            return up >= 0 && manager.Find("WATCHDOG=1", static_cast<size_t>(up)) >= 0;
+        },
+        60000))
+        << "the killed program's folder kept the new start from coming up: "
+        << restarted->readAllStandardOutput().toStdString();
+    home.EndLeftovers();
+    restarted->waitForFinished();
 }
 
 } // namespace
