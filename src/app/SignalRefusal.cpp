@@ -20,14 +20,6 @@ std::string FileIdentity(const std::string& path)
     return path + "|" + std::to_string(size) + "|" + std::to_string(time.time_since_epoch().count());
 }
 
-std::string ShownPath(const std::string& path)
-{
-    std::string shown = std::filesystem::path(path).generic_string();
-    if (shown.rfind(ProgramFolder(), 0) == 0)
-        shown.erase(0, ProgramFolder().size());
-    return shown;
-}
-
 std::string DefectText(SignalDefect defect)
 {
     return defect == SignalDefect::Unreadable ? "XMLとして読み込めません"
@@ -36,7 +28,7 @@ std::string DefectText(SignalDefect defect)
 
 void Announce(const std::string& path, SignalDefect defect, bool mailReports)
 {
-    const std::string line = "■ [重要] 受信したシグナル " + ShownPath(path) + " は" + DefectText(defect) +
+    const std::string line = "■ [重要] 受信したシグナル " + ShownSignalPath(path) + " は" + DefectText(defect) +
                              "。誤った売買を防ぐため自動売買を行わず、ポジションはそのままにします";
     const std::string next = "次に正しいシグナルを受信した時点で、自動的に自動売買を行います";
     AddLog(line);
@@ -61,4 +53,12 @@ bool RefuseBrokenSignal(const std::string& path, bool mailReports)
     lastRefused = identity;
     Announce(path, defect, mailReports);
     return true;
+}
+
+std::string ShownSignalPath(const std::string& path)
+{
+    std::string shown = std::filesystem::path(path).generic_string();
+    if (shown.rfind(ProgramFolder(), 0) == 0)
+        shown.erase(0, ProgramFolder().size());
+    return shown;
 }

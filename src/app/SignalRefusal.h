@@ -9,3 +9,6 @@
 
 // True when the signal at `path` must not be traded (and was refused).
 bool RefuseBrokenSignal(const std::string& path, bool mailReports);
+
+// The signal file as the log names it: relative to the program folder, with '/'.
+std::string ShownSignalPath(const std::string& path);

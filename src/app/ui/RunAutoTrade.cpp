@@ -21,7 +21,6 @@
 #include <QTimer>
 
 #include <exception>
-#include <filesystem>
 
 namespace {
 
@@ -31,11 +30,7 @@ constexpr int kActivityLogMode = 1;
 // lies, relative to the program folder, then its name.
 std::string SignalFileLine(const std::string& signalPath)
 {
-    const std::filesystem::path path(signalPath);
-    std::string folder = path.parent_path().generic_string();
-    if (folder.rfind(ProgramFolder(), 0) == 0)
-        folder.erase(0, ProgramFolder().size());
-    return "■ 最新のシグナル " + folder + "/" + path.filename().string() + "を元に";
+    return "■ 最新のシグナル " + ShownSignalPath(signalPath) + "を元に";
 }
 
 } // namespace
