@@ -86,6 +86,8 @@ TEST(Rehearsal, TradesAtTheSimulatorAndLeavesTheUsersFolderAlone)
     EXPECT_EQ(SimulatorPositions(output), targets) << output;
     EXPECT_NE(output.find("プログラムフォルダ " + scratch.file("run/pellago-rehearsal-")), std::string::npos) << output;
     EXPECT_EQ(FolderContents(user), before);
+    EXPECT_NE(output.find(" - リハーサル (ペーパートレード)"), std::string::npos)
+        << "the program does not say it is a rehearsal: " << output;
 }
 
 } // namespace

@@ -201,6 +201,7 @@ int RunProgram(const QString& home, const StartOptions& options)
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove("PELLAGO_HOME");
+    environment.insert(kRehearsalVariable, "1");
     if (const long long offset = MarketClockOffset(); offset != 0)
         environment.insert("PELLAGO_TEST_CLOCK_OFFSET", QString::number(offset));
     program.setProcessEnvironment(environment);

@@ -6,6 +6,10 @@
 
 #include "app/ui/CommandLine.h"
 
+// Set for the rehearsal's program, whose window says it is a rehearsal so
+// that it is never taken for the user's own trading.
+inline constexpr const char* kRehearsalVariable = "PELLAGO_REHEARSAL";
+
 // Runs the whole rehearsal and returns the rehearsal program's exit code
 // (1 when it could not be prepared). With --headless the program runs
 // without a window; with --once it ends after its trade.

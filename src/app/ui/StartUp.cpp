@@ -12,6 +12,7 @@
 #include "base/Log.h"
 #include "app/ui/FormSettings.h"
 #include "app/ui/HomePcWiring.h"
+#include "app/ui/Rehearsal.h"
 #include "app/ui/SettingsFile.h"
 #include "reporting/ui/StatusPages.h"
 
@@ -41,8 +42,10 @@ void TPellagoForm::RunStartUpSequence()
     RestoreSettings();
     CreateFolderTree();
 
-    const QString caption = QStringLiteral("Pellago") + QStringLiteral(" ver. ")
-                            + QString::fromStdString(FormatDecimal(ProgramVersion));
+    QString caption = QStringLiteral("Pellago") + QStringLiteral(" ver. ")
+                      + QString::fromStdString(FormatDecimal(ProgramVersion));
+    if (qEnvironmentVariableIsSet(kRehearsalVariable))
+        caption += QStringLiteral(" - リハーサル (ペーパートレード)");
     setWindowTitle(caption);
     AddLog(caption.toStdString());
     TightenProgramFolder();
