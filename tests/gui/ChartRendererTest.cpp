@@ -1,6 +1,6 @@
 // The chart renderer that answers the status pages' chart requests: the fill
-// lies below the line and nowhere above it, gaps stay open, and a request it
-// cannot read gets a small blank image.
+// lies below the line and nowhere above it, gaps stay open, a lone value is
+// a visible dot, and a request it cannot read gets a small blank image.
 
 #include <QGuiApplication>
 #include <QUrlQuery>
@@ -55,6 +55,18 @@ private slots:
         // After the gap the line goes on at 50 %.
         QCOMPARE(chart.pixelColor(columnX(5.5), rowAt(40)), kFill);
         QCOMPARE(chart.pixelColor(columnX(5.5), rowAt(60)), kWhite);
+    }
+
+    // The first day's balance is the only value: it must show, not a pixel or two.
+    void aLoneValueIsADotYouCanSee()
+    {
+        const QImage chart = RenderChart(QUrlQuery(QStringLiteral(
+            "chs=300x200&cht=lc&chd=t:-1,-1,50,-1,-1&chxt=x,y&chxl=0:|1:&chg=0,0&chls=2,1,0&chtt=&chco=76A4FB")));
+        int coloured = 0;
+        for (int x = 0; x < chart.width(); ++x)
+            for (int y = 0; y < chart.height(); ++y)
+                coloured += chart.pixelColor(x, y) == kFill;
+        QVERIFY2(coloured >= 20, qPrintable(QString::number(coloured)));
     }
 
     void malformedRequestsGetASmallBlankImage_data()

@@ -1,5 +1,7 @@
 #include "reporting/ui/ChartRenderer.h"
 
+#include <algorithm>
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
@@ -164,8 +166,14 @@ void DrawSeries(QPainter& painter, const QRectF& plot, const TChartSpec& spec)
         }
         painter.setPen(QPen(spec.LineColour, spec.LineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         painter.setBrush(Qt::NoBrush);
-        if (line.size() > 1) painter.drawPolyline(line);
-        else painter.drawPoint(line.first());
+        if (line.size() > 1) {
+            painter.drawPolyline(line);
+        } else {
+            // A lone value (the first day's balance) has no line to draw: a dot a user can see.
+            const double radius = std::max(3.0, spec.LineWidth * 1.5);
+            painter.setBrush(spec.LineColour);
+            painter.drawEllipse(line.first(), radius, radius);
+        }
         start = end;
     }
 }
