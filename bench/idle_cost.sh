@@ -101,6 +101,9 @@ cpu_ticks() { local total=0; for pid in "$@"; do
     total=$((total + f[11] + f[12])); done; echo "$total"; }
 rss_kb() { local total=0; for pid in "$@"; do
     total=$((total + $(awk '/^VmRSS:/ {print $2}' /proc/"$pid"/status 2>/dev/null || echo 0))); done; echo "$total"; }
+# Proportional: a page the processes share (the engine's zygote forks) counts once in all.
+pss_kb() { local total=0; for pid in "$@"; do
+    total=$((total + $(awk '/^Pss:/ {print $2}' /proc/"$pid"/smaps_rollup 2>/dev/null || echo 0))); done; echo "$total"; }
 
 pids=$(tree "$program_pid")
 main_before=$(cpu_ticks "$program_pid"); all_before=$(cpu_ticks $pids)
@@ -112,4 +115,4 @@ percent() { awk -v t="$1" -v hz="$ticks_per_second" -v s="$seconds" 'BEGIN { pri
 when="market closed"; [ -z "$after_run" ] || when="after a trade run"
 echo "idle over ${seconds} s, $when, automatic mode on:"
 echo "  pellago alone:           CPU $(percent $((main_after - main_before))) % of one core, RSS $(( $(rss_kb "$program_pid") / 1024 )) MiB"
-echo "  with its $(($(wc -w <<<"$pids") - 1)) helper processes: CPU $(percent $((all_after - all_before))) % of one core, RSS $(( $(rss_kb $pids) / 1024 )) MiB"
+echo "  with its $(($(wc -w <<<"$pids") - 1)) helper processes: CPU $(percent $((all_after - all_before))) % of one core, RSS $(( $(rss_kb $pids) / 1024 )) MiB, PSS $(( $(pss_kb $pids) / 1024 )) MiB"
