@@ -206,6 +206,7 @@ private slots:
         window_->LockForRun(false, 1);
         QVERIFY(TradeRunning);
         QCOMPARE(EnabledOnLeftTabs(*window_), QStringList());
+        QVERIFY(!window_->Label24->isEnabled()); // the second line of a greyed option greys with it
         QCOMPARE(window_->RadioGroup1->itemIndex(), 1);
         QVERIFY(window_->Panel3->isHidden());
         // A rule of a locked tab must not unlock its controls.
@@ -216,6 +217,7 @@ private slots:
         QVERIFY(!TradeRunning);
         QVERIFY(window_->Edit3->isEnabled());
         QVERIFY(window_->Edit1->isEnabled());
+        QVERIFY(window_->Label24->isEnabled());
         QVERIFY(!window_->ComboBox2->isEnabled()); // still follows CheckBox11
         QVERIFY(!window_->Panel3->isHidden());
         QVERIFY(!window_->Memo1->isHidden());

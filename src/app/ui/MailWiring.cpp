@@ -83,6 +83,9 @@ void MailWiring::SendMailTimerTimer()
         });
     } catch (const std::exception& error) {
         AddDetailLog(std::string("■■SendMailTimer Error! ") + error.what());
+    } catch (...) {
+        // Nothing may escape into the event loop: the queue must go on being served.
+        AddDetailLog("■■SendMailTimer Error! 不明なエラー");
     }
     form_.SendMailTimer->start();
 }

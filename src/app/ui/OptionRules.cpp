@@ -49,7 +49,7 @@ void TPellagoForm::ConnectOptionRules()
 
 void TPellagoForm::SetTabControlsEnabled(QWidget* tab, bool enabled)
 {
-    // Labels are not input controls; only the two named below follow a lock.
+    // Labels are not input controls; only those that continue a control's text follow a lock.
     for (QWidget* child : tab->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
         if (!qobject_cast<QLabel*>(child))
             child->setEnabled(enabled);
@@ -64,6 +64,7 @@ void TPellagoForm::SetTabEnabled(QWidget* tab, bool enabled)
     SetTabControlsEnabled(tab, enabled);
     Label19->setEnabled(enabled);
     Label23->setEnabled(enabled);
+    Label24->setEnabled(enabled); // the second line of CheckBox18's text
     ApplyProxyRule();
     if (enabled)
         ApplyDependentRules(tab);
