@@ -61,6 +61,16 @@ bool Contains(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
+// The journal priority ("<3>", "<4>", "<6>") that starts the output line holding `part`.
+std::string PriorityOfLineWith(const std::string& output, const std::string& part)
+{
+    const std::size_t at = output.find(part);
+    if (at == std::string::npos)
+        return "(no such line)";
+    const std::size_t start = output.rfind('\n', at);
+    return output.substr(start == std::string::npos ? 0 : start + 1, 3);
+}
+
 // Every process below `pid` whose program is the browser engine's.
 int EngineProcessesBelow(pid_t pid)
 {
@@ -93,6 +103,7 @@ TEST_F(CycleHeadless, OneTickReceivesTheDemoSignalTradesTheAccountToItsTargetsAn
 
     EXPECT_TRUE(Contains(run.output, "■ 新しいシグナルを受信しました // DemoSignal")) << run.output;
     EXPECT_TRUE(Contains(run.output, "■ 自動売買は正常に終了しました")) << run.output;
+    EXPECT_EQ(PriorityOfLineWith(run.output, "■ 自動売買は正常に終了しました"), "<6>");
     const std::map<std::string, int> targets = headless::DemoTargets();
     EXPECT_EQ(sim->NetLots("lionfx", account), targets);
     EXPECT_EQ(home->RecordedNetLots(), targets);
@@ -129,6 +140,7 @@ TEST_F(CycleHeadless, ARefusedLogOnRecordsTheFailureForTheRetry)
 
     EXPECT_TRUE(Contains(run.output, "ログイン及び口座情報取得に失敗しました。(4回目)")) << run.output;
     EXPECT_TRUE(Contains(run.output, "■ 今回、自動売買が不完全な形で終了したため、3分後に再実行します")) << run.output;
+    EXPECT_EQ(PriorityOfLineWith(run.output, "3分後に再実行します"), "<4>") << "a retry is a warning in the journal";
     EXPECT_EQ(AutoTradeValue("URetryCount"), "1");
     EXPECT_EQ(AutoTradeValue("LatestTrade"), "0");
     EXPECT_TRUE(sim->NetLots("lionfx", account).empty());
@@ -149,6 +161,8 @@ TEST_F(CycleHeadless, ASignalWithoutItsPositionsIsRefusedAndTheBookStaysAsItIs)
     const RunResult run = RunOnce();
     EXPECT_EQ(run.exitCode, 1) << run.output;
     EXPECT_TRUE(Contains(run.output, "ポジション情報(HoldPositionSummary)がありません")) << run.output;
+    EXPECT_EQ(PriorityOfLineWith(run.output, "ポジション情報(HoldPositionSummary)がありません"), "<3>")
+        << "a refused signal is an error in the journal";
     EXPECT_FALSE(Contains(run.output, "分後に再実行します")) << run.output;
     EXPECT_EQ(sim->ExecutionCount("lionfx", account), executions);
     EXPECT_EQ(sim->NetLots("lionfx", account), (std::map<std::string, int>{{"USDJPY", 1}}));
