@@ -24,6 +24,9 @@ namespace {
 const char* const kSection = "AutoUpdate";
 int gReplaceWaitInterval = 60000;
 
+// A file of UpdateMarkers.h, in Bin/ beside replace.exe.
+std::string MarkerPath(const char* name) { return ProgramPath(std::string("Bin/") + name); }
+
 struct VersionRecord {
     std::string version; // as written in the template
     std::string url;
@@ -131,7 +134,7 @@ SignedDownload DownloadSignedProgram(const std::string& url, const std::string& 
 // being offered again until a newer one is announced. The version, or "".
 std::string TakeRollback()
 {
-    const std::string marker = ProgramPath(std::string("Bin/") + kRolledBackFile);
+    const std::string marker = MarkerPath(kRolledBackFile);
     if (!std::filesystem::exists(marker))
         return {};
     std::filesystem::remove(marker);
@@ -298,9 +301,9 @@ bool CompleteStartupVersionCheck(const ServiceSettings& settings)
 
 void ShowProgramIsUp()
 {
-    std::ofstream(ProgramPath(std::string("Bin/") + kProgramUpFile), std::ios::trunc) << getpid() << "\n";
+    std::ofstream(MarkerPath(kProgramUpFile), std::ios::trunc) << getpid() << "\n";
     std::error_code ec;
-    std::filesystem::remove(ProgramPath(std::string("Bin/") + kSwappedFile), ec);
+    std::filesystem::remove(MarkerPath(kSwappedFile), ec);
 }
 
 bool ReportUpdateOutcome(bool mailReports, double runningVersion)

@@ -17,7 +17,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -222,6 +221,5 @@ void AutoTradeWiring::ShowMessageBox(const std::string& caption, const std::stri
         AddLog(caption);
         return;
     }
-    QMessageBox::information(&form_, MessageBoxTitle(caption),
-                             QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    ShowMessage(&form_, caption, text);
 }

@@ -1,4 +1,3 @@
-#include "trading/ui/MessageBoxes.h"
 #include "app/ui/PellagoUnit1.h"
 
 #include "base/AkUnit.h"
@@ -15,6 +14,7 @@
 #include "app/ui/TrayIcon.h"
 #include "platform/SingleInstance.h"
 #include "reporting/ui/StatusPages.h"
+#include "trading/ui/MessageBoxes.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
